@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// The one error type that handlers raise. It ends the handler and is shown by
+// the error display of the main window; state changed before it stays changed.
+class QmError : public std::exception
+{
+public:
+    explicit QmError(QString text);
+    const QString &text() const { return m_text; }
+    const char *what() const noexcept override;
+
+private:
+    QString m_text;
+    QByteArray m_utf8;
+};

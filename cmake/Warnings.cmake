@@ -1,0 +1,5 @@
+set(QM_WARNINGS -Wall -Wextra -Wpedantic -Wshadow=local -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual)
+option(QM_WERROR "Treat warnings as errors" OFF)
+if(QM_WERROR)
+  list(APPEND QM_WARNINGS -Werror)
+endif()
