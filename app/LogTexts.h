@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Every line the activity log can show. A timed line is TimeStr followed by a
+// message that itself begins with two blanks; bracket lines have no time.
+namespace LogTexts {
+
+QString logOpened(const QString &openedAt);
+QString logClosed(const QString &closedAt);
+QString appStarted(const QString &timeStr);
+QString appClosed(const QString &timeStr);
+QString connected(const QString &timeStr);
+QString connectFailed(const QString &timeStr, const QString &errorText);
+QString databaseOpened(const QString &timeStr, const QString &database);
+QString databaseFailed(const QString &timeStr, const QString &database);
+// table is one of npc, weapon, armor, etcitem.
+QString tableLoaded(const QString &timeStr, const QString &table);
+QString npcCreated(const QString &timeStr, const QString &npcName);
+QString shopCreated(const QString &timeStr, const QString &shopId);
+QString itemAdded(const QString &timeStr, const QString &itemName);
+QString fileSaved(const QString &timeStr, const QString &fileName);
+
+} // namespace LogTexts
