@@ -1,0 +1,75 @@
+#include "app/EditorPage.h"
+
+#include "app/Error.h"
+#include "app/Guard.h"
+#include "app/LogTexts.h"
+#include "app/Shell.h"
+#include "app/TextFile.h"
+#include "widgets/FormControls.h"
+#include "widgets/SqlEditor.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+EditorPage::EditorPage(Shell &shell, QWidget *parent)
+    : QWidget(parent)
+    , m_shell(shell)
+{
+    m_editor = new SqlEditor(this);
+    m_editor->setObjectName(u"SynMemo1"_s);
+    m_editor->setGeometry(8, 8, 825, 417);
+    m_button8 = addButton(this, u"Button8"_s, u"Сохранить"_s, QRect(8, 432, 75, 25));
+    connect(m_button8, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button8Click(); }); });
+
+    m_saveDialog = new QFileDialog(this);
+    m_saveDialog->setObjectName(u"SaveDialog1"_s);
+    m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    m_saveDialog->setFileMode(QFileDialog::AnyFile);
+    m_saveDialog->setNameFilter(u"sql files (*.sql)"_s);
+    // Replacing is confirmed by the page itself, for the name as it will be written.
+    m_saveDialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+}
+
+bool EditorPage::confirmReplace(const QString &path)
+{
+    QMessageBox box(QMessageBox::Warning, u"Quenmark"_s,
+                    u"The file \"%1\" already exists. Replace it?"_s.arg(path), QMessageBox::Yes | QMessageBox::No,
+                    window());
+    box.setObjectName(u"ReplaceBox"_s);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void EditorPage::Button8Click()
+{
+    const QString timeStr = m_shell.refreshTimeStr();
+    // The dialog offers the name chosen last, also after a cancel.
+    m_saveDialog->selectFile(m_lastChosen);
+    if (m_saveDialog->exec() != QDialog::Accepted || m_saveDialog->selectedFiles().isEmpty())
+        return;
+    const QString chosen = m_saveDialog->selectedFiles().constFirst();
+    m_lastChosen = chosen;
+
+    const QString path = chosen.endsWith(u".sql"_s, Qt::CaseInsensitive) ? chosen : chosen + u".sql"_s;
+    if (QFileInfo::exists(path) && !confirmReplace(path))
+        return;
+
+    const TextFile::Encoded encoded = TextFile::encodeLines(m_editor->lines(), TextFile::FinalBreak::None);
+    const QString reason = TextFile::writeReplacing(path, encoded.bytes);
+    if (!reason.isEmpty())
+        throw QmError(u"Cannot create file \"%1\". %2"_s.arg(path, reason));
+    m_shell.LogEvent(LogTexts::fileSaved(timeStr, chosen));
+
+    if (!encoded.lossyLines.isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, u"Quenmark"_s,
+                        u"Characters that the Windows-1251 code page cannot hold were written as \"?\" in line(s) %1 of \"%2\"."_s
+                            .arg(TextFile::lineList(encoded.lossyLines), path),
+                        QMessageBox::Ok, window());
+        box.setObjectName(u"LossyBox"_s);
+        box.exec();
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class QFileDialog;
+class QPushButton;
+class Shell;
+class SqlEditor;
+
+// The page "Правка": the script editor and its save button.
+class EditorPage : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit EditorPage(Shell &shell, QWidget *parent = nullptr);
+
+    SqlEditor *SynMemo1() const { return m_editor; }
+    void Button8Click();
+
+private:
+    bool confirmReplace(const QString &path);
+
+    Shell &m_shell;
+    SqlEditor *m_editor;
+    QPushButton *m_button8;
+    QFileDialog *m_saveDialog;
+    QString m_lastChosen;
+};

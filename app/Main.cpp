@@ -1,0 +1,175 @@
+#include "app/Main.h"
+
+#include "app/AboutPage.h"
+#include "app/EditorPage.h"
+#include "app/ExitFiles.h"
+#include "app/LogTexts.h"
+#include "app/TextPane.h"
+#include "app/TimeTexts.h"
+#include "buylist/BuylistPage.h"
+#include "db/Connection.h"
+#include "db/ConnectionPage.h"
+#include "npc/NpcPage.h"
+#include "shop/ShopPage.h"
+#include "widgets/SqlEditor.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTabWidget>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kClientWidth = 857;
+constexpr int kClientHeight = 625;
+
+QWidget *addPage(QTabWidget *pages, QWidget *content, const QString &name, const QString &caption)
+{
+    content->setObjectName(name);
+    pages->addTab(content, caption);
+    return content;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &exitRoot, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_exitRoot(exitRoot.isEmpty() ? QCoreApplication::applicationDirPath() : exitRoot)
+    , m_connection(std::make_unique<DbConnection>())
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Quenmark"_s);
+    resize(kClientWidth, kClientHeight);
+    buildPages();
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(kClientWidth / 2, kClientHeight / 2));
+    }
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildPages()
+{
+    m_pageControl1 = new QTabWidget(this);
+    m_pageControl1->setObjectName(u"PageControl1"_s);
+    m_pageControl1->setGeometry(0, 0, 857, 497);
+    m_connectionPage = new ConnectionPage(*this);
+    addPage(m_pageControl1, m_connectionPage, u"TabSheet1"_s, u"Соединение"_s);
+    m_npcPage = new NpcPage(*this);
+    addPage(m_pageControl1, m_npcPage, u"TabSheet2"_s, u"Создание NPC"_s);
+    m_shopPage = new ShopPage(*this);
+    addPage(m_pageControl1, m_shopPage, u"TabSheet3"_s, u"Shop ID"_s);
+    m_buylistPage = new BuylistPage(*this);
+    addPage(m_pageControl1, m_buylistPage, u"TabSheet4"_s, u"BuyList"_s);
+    m_editorPage = new EditorPage(*this);
+    addPage(m_pageControl1, m_editorPage, u"TabSheet5"_s, u"Правка"_s);
+    m_aboutPage = new AboutPage;
+    addPage(m_pageControl1, m_aboutPage, u"TabSheet6"_s, u"About"_s);
+    m_pageControl1->setCurrentIndex(0);
+
+    m_pageControl2 = new QTabWidget(this);
+    m_pageControl2->setObjectName(u"PageControl2"_s);
+    m_pageControl2->setTabPosition(QTabWidget::South);
+    m_pageControl2->setGeometry(0, 496, 857, 129);
+    m_memo1 = new TextPane;
+    m_memo1->setObjectName(u"Memo1"_s);
+    addPage(m_pageControl2, m_memo1, u"TabSheet7"_s, u"Лог"_s);
+    m_memo2 = new TextPane;
+    m_memo2->setObjectName(u"Memo2"_s);
+    addPage(m_pageControl2, m_memo2, u"TabSheet8"_s, u"SQL Запрос"_s);
+    m_pageControl2->setCurrentIndex(0);
+    // Page objects and panes share names with their tabs' contents; the pane keeps its own name.
+    m_memo1->setObjectName(u"Memo1"_s);
+    m_memo2->setObjectName(u"Memo2"_s);
+
+    connect(m_memo2, &TextPane::linesChanged, this, &TForm1::Memo2Change);
+}
+
+SqlEditor *TForm1::SynMemo1() const
+{
+    return m_editorPage->SynMemo1();
+}
+
+void TForm1::FormCreate()
+{
+    m_shopRowIndex = -1;
+    const QDateTime now = QDateTime::currentDateTime();
+    m_openedAt = TimeTexts::dateTimeText(now, QLocale());
+    m_timeStr = TimeTexts::timeText(now.time(), QLocale());
+    m_memo1->clearLines();
+    m_memo2->clearLines();
+    LogEvent(LogTexts::logOpened(m_openedAt));
+    LogEvent(LogTexts::appStarted(m_timeStr));
+    m_buylistPage->resetOrder();
+}
+
+void TForm1::FormClose(bool interactive)
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    try {
+        const QString stamp = TimeTexts::exitStamp(QDateTime::currentDateTime());
+        m_connection->closeAtExit();
+        LogEvent(LogTexts::appClosed(refreshTimeStr()));
+        LogEvent(LogTexts::logClosed(TimeTexts::dateTimeText(QDateTime::currentDateTime(), QLocale())));
+        const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, m_memo1->lines(), SynMemo1()->lines());
+        const QString problems = outcome.problems();
+        if (problems.isEmpty())
+            return;
+        std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
+        if (interactive) {
+            QMessageBox box(QMessageBox::Warning, u"Quenmark"_s, problems, QMessageBox::Ok, this);
+            box.setObjectName(u"ExitFilesBox"_s);
+            box.exec();
+        }
+    } catch (const std::exception &error) {
+        // Nothing may keep the window from closing.
+        std::fprintf(stderr, "Quenmark: %s\n", error.what());
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FormClose(true);
+    event->accept();
+}
+
+void TForm1::LogEvent(const QString &line)
+{
+    m_memo1->appendLine(line);
+}
+
+const QString &TForm1::refreshTimeStr()
+{
+    m_timeStr = TimeTexts::timeText(QTime::currentTime(), QLocale());
+    return m_timeStr;
+}
+
+void TForm1::AppendScriptBlock(const QString &comment, const QString &statement)
+{
+    m_memo2->appendLine(comment);
+    m_memo2->appendLine(statement);
+    m_memo2->appendLine(QString());
+}
+
+DbConnection &TForm1::connection()
+{
+    return *m_connection;
+}
+
+void TForm1::Memo2Change()
+{
+    SynMemo1()->mirrorPane(m_memo2->lines());
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "app/Shell.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class AboutPage;
+class BuylistPage;
+class ConnectionPage;
+class DbConnection;
+class EditorPage;
+class NpcPage;
+class QTabWidget;
+class ShopPage;
+class SqlEditor;
+class TextPane;
+
+// The one window. It owns every page and the process-wide state, runs the
+// start-up and shutdown sequences and wires the panes; the pages do the rest.
+class TForm1 : public QWidget, public Shell
+{
+    Q_OBJECT
+
+public:
+    // exitRoot: the folder that holds `logs` and `sql`; the executable's folder when empty.
+    explicit TForm1(const QString &exitRoot = QString(), QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    void FormCreate();
+    // Runs the shutdown sequence once; later calls do nothing. interactive: the
+    // operator can still be told about files that could not be written.
+    void FormClose(bool interactive = true);
+
+    // Shell
+    void LogEvent(const QString &line) override;
+    const QString &refreshTimeStr() override;
+    const QString &TimeStr() const override { return m_timeStr; }
+    void AppendScriptBlock(const QString &comment, const QString &statement) override;
+    DbConnection &connection() override;
+    int &ShopRowIndex() override { return m_shopRowIndex; }
+    QWidget *dialogParent() override { return this; }
+
+    const QString &OpenedAt() const { return m_openedAt; }
+    TextPane *Memo1() const { return m_memo1; }
+    TextPane *Memo2() const { return m_memo2; }
+    SqlEditor *SynMemo1() const;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildPages();
+    void Memo2Change();
+
+    QString m_exitRoot;
+    std::unique_ptr<DbConnection> m_connection;
+    QString m_timeStr;
+    QString m_openedAt;
+    int m_shopRowIndex = -1;
+    bool m_closed = false;
+
+    QTabWidget *m_pageControl1 = nullptr;
+    QTabWidget *m_pageControl2 = nullptr;
+    ConnectionPage *m_connectionPage = nullptr;
+    NpcPage *m_npcPage = nullptr;
+    ShopPage *m_shopPage = nullptr;
+    BuylistPage *m_buylistPage = nullptr;
+    EditorPage *m_editorPage = nullptr;
+    AboutPage *m_aboutPage = nullptr;
+    TextPane *m_memo1 = nullptr;
+    TextPane *m_memo2 = nullptr;
+};

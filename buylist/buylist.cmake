@@ -1,0 +1,1 @@
+target_sources(qm_ui PRIVATE BuylistPage.cpp BuylistPage.h)

@@ -1,0 +1,7 @@
+#include "npc/NpcPage.h"
+
+NpcPage::NpcPage(Shell &shell, QWidget *parent)
+    : QWidget(parent)
+    , m_shell(shell)
+{
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include "app/ScriptText.h"
+
+// The link between a merchant NPC and a shop number. The shop number comes
+// first; there is no blank between VALUES and the parenthesis.
+ScriptBlock shopLinkBlock(const QString &npcId, const QString &shopId);
