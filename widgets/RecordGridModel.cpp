@@ -1,0 +1,162 @@
+#include "widgets/RecordGridModel.h"
+
+#include "widgets/RecordGrid.h"
+
+#include <algorithm>
+
+RecordGridModel::RecordGridModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void RecordGridModel::setColumns(const QList<GridColumn> &columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    std::vector<CellKind> kinds;
+    for (const GridColumn &column : columns)
+        kinds.push_back(column.cellKind);
+    m_store.clearRows();
+    m_store.setColumnKinds(kinds);
+    m_visibleRows.clear();
+    endResetModel();
+}
+
+int RecordGridModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_visibleRows.size());
+}
+
+int RecordGridModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant RecordGridModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return QVariant();
+    const GridColumn &column = m_columns[index.column()];
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_store.text(index.column(), storeRow(index.row()));
+    case Qt::TextAlignmentRole:
+        if (column.cellKind == CellKind::Number)
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return QVariant::fromValue(column.cellAlignment);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (role) {
+    case Qt::DisplayRole:
+        return m_columns[section].caption;
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(m_columns[section].headerAlignment);
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags RecordGridModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+int RecordGridModel::storeRow(int viewRow) const
+{
+    if (viewRow < 0 || viewRow >= static_cast<int>(m_visibleRows.size()))
+        return -1;
+    return m_visibleRows[static_cast<std::size_t>(viewRow)];
+}
+
+int RecordGridModel::viewRow(int storeRow) const
+{
+    const auto it = std::lower_bound(m_visibleRows.begin(), m_visibleRows.end(), storeRow);
+    if (it == m_visibleRows.end() || *it != storeRow)
+        return -1;
+    return static_cast<int>(it - m_visibleRows.begin());
+}
+
+int RecordGridModel::visibleNeighbour(int storeRow, int step) const
+{
+    if (step < 0) {
+        const auto it = std::lower_bound(m_visibleRows.begin(), m_visibleRows.end(), storeRow);
+        return it == m_visibleRows.begin() ? -1 : *(it - 1);
+    }
+    const auto it = std::upper_bound(m_visibleRows.begin(), m_visibleRows.end(), storeRow);
+    return it == m_visibleRows.end() ? -1 : *it;
+}
+
+void RecordGridModel::beginBulkChange()
+{
+    if (m_bulkDepth++ == 0)
+        beginResetModel();
+}
+
+void RecordGridModel::endBulkChange()
+{
+    if (m_bulkDepth == 0 || --m_bulkDepth > 0)
+        return;
+    m_store.collectVisibleRows(m_visibleRows);
+    endResetModel();
+}
+
+void RecordGridModel::addRows(int count)
+{
+    if (count < 1)
+        return;
+    if (m_bulkDepth > 0) {
+        m_store.addRows(count);
+        return;
+    }
+    const int first = m_store.rowCount();
+    const int view = static_cast<int>(m_visibleRows.size());
+    beginInsertRows(QModelIndex(), view, view + count - 1);
+    m_store.addRows(count);
+    for (int i = 0; i < count; ++i)
+        m_visibleRows.push_back(first + i);
+    endInsertRows();
+}
+
+void RecordGridModel::setCellText(int col, int row, const QString &text)
+{
+    m_store.setText(col, row, text);
+    if (m_bulkDepth > 0)
+        return;
+    const int view = viewRow(row);
+    if (view >= 0 && col >= 0 && col < columnCount()) {
+        const QModelIndex cell = index(view, col);
+        Q_EMIT dataChanged(cell, cell, { Qt::DisplayRole });
+    }
+}
+
+void RecordGridModel::setRowVisible(int row, bool visible)
+{
+    if (row < 0 || row >= m_store.rowCount() || m_store.isVisible(row) == visible)
+        return;
+    if (m_bulkDepth > 0) {
+        m_store.setVisible(row, visible);
+        return;
+    }
+    const auto it = std::lower_bound(m_visibleRows.begin(), m_visibleRows.end(), row);
+    const int view = static_cast<int>(it - m_visibleRows.begin());
+    if (visible) {
+        beginInsertRows(QModelIndex(), view, view);
+        m_store.setVisible(row, true);
+        m_visibleRows.insert(it, row);
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), view, view);
+        m_store.setVisible(row, false);
+        m_visibleRows.erase(it);
+        endRemoveRows();
+    }
+}
