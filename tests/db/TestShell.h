@@ -1,0 +1,38 @@
+#pragma once
+
+#include "app/Shell.h"
+#include "db/Connection.h"
+
+#include <QStringList>
+
+// A main window stand-in for page tests: the log is a list of lines, and
+// every refresh of TimeStr gives a new, recognisable time text.
+class TestShell : public Shell
+{
+public:
+    void LogEvent(const QString &line) override { log.append(line); }
+    const QString &refreshTimeStr() override
+    {
+        ++refreshes;
+        m_time = QStringLiteral("10:00:%1").arg(refreshes, 2, 10, QLatin1Char('0'));
+        return m_time;
+    }
+    const QString &TimeStr() const override { return m_time; }
+    void AppendScriptBlock(const QString &comment, const QString &statement) override
+    {
+        script.append(comment);
+        script.append(statement);
+    }
+    DbConnection &connection() override { return db; }
+    int &ShopRowIndex() override { return m_shopRowIndex; }
+    QWidget *dialogParent() override { return nullptr; }
+
+    QStringList log;
+    QStringList script;
+    int refreshes = 0;
+    DbConnection db;
+
+private:
+    QString m_time;
+    int m_shopRowIndex = -1;
+};

@@ -1,0 +1,248 @@
+#include "TestShell.h"
+#include "DbTestSupport.h"
+
+#include "app/Error.h"
+#include "db/Connection.h"
+#include "db/ConnectionPage.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class tst_Connection : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void connectLogLines_data();
+    void connectLogLines();
+    void clickWithInitialTexts();
+    void longRefusalIsLoggedWhole();
+    void errorLogText_data();
+    void errorLogText();
+    void secondConnectClosesTheFirst();
+    void failedReconnectKeepsConnected();
+    void closeAtExitOnlyWhenConnected();
+    void textsOutsideTheCodePage();
+};
+
+void tst_Connection::initTestCase()
+{
+    // The shared server must be there: a database test never skips.
+    QVERIFY2(!sharedSocket().isEmpty(), "MYSQL_UNIX_PORT is not set; start the server with scripts/db");
+    QVERIFY2(openSessions("nobody") == 0, "the shared test server does not answer");
+    // TCP to 127.0.0.1 without a port goes to a port nothing listens on.
+    qputenv("MYSQL_TCP_PORT", "1");
+}
+
+void tst_Connection::connectLogLines_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QString>("connectLine");
+    QTest::addColumn<QString>("databaseLine");
+    QTest::addColumn<int>("connected");
+
+    QTest::newRow("initial texts") << u"localhost"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+                                   << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
+    QTest::newRow("wrong password")
+        << u"localhost"_s << u"root"_s << u"wrong"_s << u"vosteldb"_s
+        << u"  Ошыбка : Access denied for user 'root'@'localhost' (using password: YES)"_s
+        << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("empty password")
+        << u"localhost"_s << u"root"_s << QString() << u"vosteldb"_s
+        << u"  Ошыбка : Access denied for user 'root'@'localhost' (using password: NO)"_s
+        << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("unknown database") << u"localhost"_s << u"root"_s << u"kelp"_s << u"nosuchdb"_s
+                                      << u"  Соединение установлено"_s << u"  Ошыбка открытия nosuchdb"_s << 1;
+    QTest::newRow("cyrillic database name") << u"localhost"_s << u"root"_s << u"kelp"_s << u"склад"_s
+                                            << u"  Соединение установлено"_s << u"  Ошыбка открытия склад"_s << 1;
+    QTest::newRow("refused port")
+        << u"127.0.0.1"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+        << u"  Ошыбка : Can't connect to server on '127.0.0.1' (115)"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("select-only account")
+        << u"localhost"_s << u"reader"_s << u"reader"_s << u"vosteldb"_s
+        << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
+    QTest::newRow("select-only account, database it may not read")
+        << u"localhost"_s << u"reader"_s << u"reader"_s << u"mysql"_s
+        << u"  Соединение установлено"_s << u"  Ошыбка открытия mysql"_s << 1;
+}
+
+void tst_Connection::connectLogLines()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, database);
+    QFETCH(QString, connectLine);
+    QFETCH(QString, databaseLine);
+    QFETCH(int, connected);
+
+    TestShell shell;
+    ConnectionPage page(shell);
+    page.Edit1->setText(host);
+    page.Edit2->setText(user);
+    page.Edit3->setText(password);
+    page.Edit4->setText(database);
+    page.Button1Click();
+
+    // Both lines carry the one TimeStr of this press.
+    QCOMPARE(shell.refreshes, 1);
+    QCOMPARE(shell.log, QStringList({u"10:00:01"_s + connectLine, u"10:00:01"_s + databaseLine}));
+    QCOMPARE(shell.db.Connected(), connected);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void tst_Connection::clickWithInitialTexts()
+{
+    TestShell shell;
+    ConnectionPage page(shell);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+
+    const auto labelFor = [&page](QLineEdit *edit) {
+        for (QLabel *label : page.findChildren<QLabel *>())
+            if (label->buddy() == edit)
+                return label->text();
+        return QString();
+    };
+    QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit1"_s)), u"Хост"_s);
+    QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit2"_s)), u"Имя"_s);
+    QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit3"_s)), u"Пароль"_s);
+    QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit4"_s)), u"БД"_s);
+    QCOMPARE(page.Edit3->echoMode(), QLineEdit::Password);
+
+    auto *button = page.findChild<QPushButton *>(u"Button1"_s);
+    QVERIFY(button);
+    QCOMPARE(button->text(), u"Соединится"_s);
+    QTest::mouseClick(button, Qt::LeftButton);
+
+    QCOMPARE(shell.log, QStringList({u"10:00:01  Соединение установлено"_s, u"10:00:01  База vosteldb открыта"_s}));
+    QCOMPARE(shell.db.Connected(), 1);
+}
+
+void tst_Connection::longRefusalIsLoggedWhole()
+{
+    // The longest refusal the server gives names a long account (it cuts the
+    // name at 128 characters): under the 200-character limit, so the log
+    // keeps it whole. Longer texts are cut, see errorLogText.
+    const QString user = QString(150, u'ж');
+    TestShell shell;
+    ConnectionPage page(shell);
+    page.Edit2->setText(user);
+    page.Button1Click();
+
+    DbConnection direct;
+    direct.connect(u"localhost"_s, user, u"kelp"_s);
+    const QString full = direct.errorText();
+    QVERIFY2(full.startsWith(u"Access denied for user '"_s + QString(128, u'ж') + u"'@"_s), qPrintable(full));
+    QCOMPARE(shell.log.size(), 2);
+    QCOMPARE(shell.log[0], u"10:00:01  Ошыбка : "_s + full);
+}
+
+void tst_Connection::errorLogText_data()
+{
+    QTest::addColumn<QString>("errorText");
+    QTest::addColumn<QString>("logged");
+
+    QTest::newRow("plain") << u"Access denied"_s << u"Access denied"_s;
+    QTest::newRow("blanks and control characters around")
+        << u" \t\r\nUnknown host\x01\n "_s << u"Unknown host"_s;
+    QTest::newRow("inner blanks kept") << u"a  \tb"_s << u"a  \tb"_s;
+    QTest::newRow("cut at 200, then trimmed")
+        << QString(195, u'e') + u"     tail"_s << QString(195, u'e');
+    QTest::newRow("exactly 200") << QString(200, u'я') << QString(200, u'я');
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void tst_Connection::errorLogText()
+{
+    QFETCH(QString, errorText);
+    QFETCH(QString, logged);
+    QCOMPARE(connectErrorLogText(errorText), logged);
+}
+
+void tst_Connection::secondConnectClosesTheFirst()
+{
+    QCOMPARE(openSessions("reader"), 0);
+    {
+        TestShell shell;
+        ConnectionPage page(shell);
+        page.Edit2->setText(u"reader"_s);
+        page.Edit3->setText(u"reader"_s);
+        page.Button1Click();
+        page.Button1Click();
+        page.Button1Click();
+        QCOMPARE(shell.log.size(), 6);
+        QCOMPARE(shell.log[4], u"10:00:03  Соединение установлено"_s);
+        QTRY_COMPARE(openSessions("reader"), 1);
+    }
+    // The record goes with its owner.
+    QTRY_COMPARE(openSessions("reader"), 0);
+}
+
+void tst_Connection::failedReconnectKeepsConnected()
+{
+    TestShell shell;
+    ConnectionPage page(shell);
+    page.Edit2->setText(u"reader"_s);
+    page.Edit3->setText(u"reader"_s);
+    page.Button1Click();
+    page.Edit3->setText(u"wrong"_s);
+    page.Button1Click();
+
+    QCOMPARE(shell.log.mid(2), QStringList({
+        u"10:00:02  Ошыбка : Access denied for user 'reader'@'localhost' (using password: YES)"_s,
+        u"10:00:02  Ошыбка открытия vosteldb"_s}));
+    QCOMPARE(shell.db.Connected(), 1);
+    // The failed attempt replaced the good connection rather than leaking it.
+    QTRY_COMPARE(openSessions("reader"), 0);
+    shell.db.closeAtExit();
+    QVERIFY(!shell.db.handle());
+}
+
+void tst_Connection::closeAtExitOnlyWhenConnected()
+{
+    DbConnection never;
+    never.connect(u"localhost"_s, u"root"_s, u"wrong"_s);
+    QVERIFY(never.errorNumber() != 0);
+    never.closeAtExit();
+    QVERIFY(never.handle());
+    QVERIFY(never.selectDatabase(u"vosteldb"_s) != 0);
+
+    DbConnection good;
+    good.connect(u"localhost"_s, u"reader"_s, u"reader"_s);
+    QCOMPARE(good.errorNumber(), 0u);
+    QTRY_COMPARE(openSessions("reader"), 1);
+    good.closeAtExit();
+    QVERIFY(!good.handle());
+    QTRY_COMPARE(openSessions("reader"), 0);
+    // Calls after the close report an error instead of touching freed memory.
+    QVERIFY(good.selectDatabase(u"vosteldb"_s) != 0);
+    QVERIFY(good.errorNumber() != 0);
+}
+
+void tst_Connection::textsOutsideTheCodePage()
+{
+    TestShell shell;
+    ConnectionPage page(shell);
+    page.Edit4->setText(u"数据"_s);
+    // The connect line is written; the selection refuses the name instead of
+    // sending '?' marks to the server.
+    QVERIFY_THROWS_EXCEPTION(QmError, page.Button1Click());
+    QCOMPARE(shell.log, QStringList({u"10:00:01  Соединение установлено"_s}));
+
+    page.Edit2->setText(u"用户"_s);
+    QVERIFY_THROWS_EXCEPTION(QmError, page.Button1Click());
+    QCOMPARE(shell.log.size(), 1);
+}
+
+QTEST_MAIN(tst_Connection)
+#include "tst_connection.moc"
