@@ -1,0 +1,434 @@
+#include "widgets/SqlEditor.h"
+#include "widgets/SqlLexer.h"
+
+#include <QTest>
+
+#include <cstdlib>
+
+using namespace Qt::Literals::StringLiterals;
+
+Q_DECLARE_METATYPE(SqlTokenClass)
+
+namespace {
+
+const QStringList GeneratedScript = {
+    u"#npc  Trader Торговец"_s,
+    u"INSERT INTO `npc` VALUES (30001,'Trader','Торговец',NULL,0.5,'it\\'s');"_s,
+    u""_s,
+    u"#buylist  57"_s,
+    u"INSERT INTO `merchant_buylists` VALUES (57,100,7,1,-1,-1,0,0);"_s,
+    u""_s,
+};
+
+long send(const SqlEditor &ed, unsigned int msg, unsigned long w = 0, long l = 0)
+{
+    return ed.SendScintilla(msg, w, l);
+}
+
+void styleAll(SqlEditor &ed)
+{
+    ed.SendScintilla(QsciScintilla::SCI_COLOURISE, 0UL, -1L);
+}
+
+// Document position of a character given by line and UTF-16 index in that line.
+long positionOf(const SqlEditor &ed, int line, int index)
+{
+    const QString lineText = ed.text(line);
+    return send(ed, QsciScintilla::SCI_POSITIONFROMLINE, (unsigned long)line) + lineText.left(index).toUtf8().size();
+}
+
+int styleAt(const SqlEditor &ed, long pos)
+{
+    return int(send(ed, QsciScintilla::SCI_GETSTYLEAT, (unsigned long)pos));
+}
+
+int caretPos(const SqlEditor &ed) { return int(send(ed, QsciScintilla::SCI_GETCURRENTPOS)); }
+
+} // namespace
+
+class tst_SqlEditor : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void stylesOfAGeneratedScript_data();
+    void stylesOfAGeneratedScript();
+    void openStringColoursTheNextLine();
+    void typedCommentOpenerRestylesTheLinesBelow();
+    void classColoursAndFonts_data();
+    void classColoursAndFonts();
+    void editorSettings();
+
+    void mirrorLeavesAFreshEditor();
+    void mirrorKeepsTheModifiedMark_data();
+    void mirrorKeepsTheModifiedMark();
+    void operatorEditIsReplacedByTheNextMirror();
+    void tailAppendAndFullReplaceAgree_data();
+    void tailAppendAndFullReplaceAgree();
+    void linesSplitAtEveryLineEnd_data();
+    void linesSplitAtEveryLineEnd();
+
+    void enhancedEndKey();
+    void smartTabFollowsTheLineAbove();
+    void caretGoesPastTheLineEnd();
+    void trailingBlanksAndIndentStay();
+
+private:
+    SqlEditor *m_ed = nullptr;
+};
+
+void tst_SqlEditor::init()
+{
+    m_ed = new SqlEditor;
+    m_ed->resize(825, 417);
+    m_ed->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_ed));
+}
+
+void tst_SqlEditor::cleanup()
+{
+    delete m_ed;
+    m_ed = nullptr;
+}
+
+void tst_SqlEditor::stylesOfAGeneratedScript_data()
+{
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("piece");
+    QTest::addColumn<SqlTokenClass>("cls");
+
+    QTest::newRow("comment line, start") << 0 << u"#npc  "_s << SqlTokenClass::Comment;
+    QTest::newRow("comment line, Cyrillic") << 0 << u"Торговец"_s << SqlTokenClass::Comment;
+    QTest::newRow("INSERT is a function") << 1 << u"INSERT"_s << SqlTokenClass::Function;
+    QTest::newRow("INTO is reserved") << 1 << u"INTO"_s << SqlTokenClass::ReservedWord;
+    QTest::newRow("table name is delimited") << 1 << u"`npc`"_s << SqlTokenClass::DelimitedIdentifier;
+    QTest::newRow("VALUES is reserved") << 1 << u"VALUES"_s << SqlTokenClass::ReservedWord;
+    QTest::newRow("blank is space") << 1 << u" ("_s.left(1) << SqlTokenClass::Space;
+    QTest::newRow("number") << 1 << u"30001"_s << SqlTokenClass::Number;
+    QTest::newRow("latin string") << 1 << u"'Trader'"_s << SqlTokenClass::String;
+    QTest::newRow("Cyrillic string") << 1 << u"'Торговец'"_s << SqlTokenClass::String;
+    QTest::newRow("NULL after Cyrillic") << 1 << u"NULL"_s << SqlTokenClass::ReservedWord;
+    QTest::newRow("decimal after Cyrillic") << 1 << u"0.5"_s << SqlTokenClass::Number;
+    QTest::newRow("escaped quote inside") << 1 << u"'it\\'s'"_s << SqlTokenClass::String;
+    QTest::newRow("closing semicolon") << 1 << u";"_s << SqlTokenClass::Symbol;
+    QTest::newRow("buylist comment") << 3 << u"#buylist  57"_s << SqlTokenClass::Comment;
+    QTest::newRow("buylist table") << 4 << u"`merchant_buylists`"_s << SqlTokenClass::DelimitedIdentifier;
+    QTest::newRow("buylist first number") << 4 << u"57"_s << SqlTokenClass::Number;
+    QTest::newRow("buylist minus") << 4 << u"-"_s << SqlTokenClass::Symbol;
+}
+
+void tst_SqlEditor::stylesOfAGeneratedScript()
+{
+    QFETCH(int, line);
+    QFETCH(QString, piece);
+    QFETCH(SqlTokenClass, cls);
+
+    m_ed->mirrorPane(GeneratedScript);
+    styleAll(*m_ed);
+    const int index = int(GeneratedScript[line].indexOf(piece));
+    QVERIFY(index >= 0);
+    const long from = positionOf(*m_ed, line, index);
+    const long to = positionOf(*m_ed, line, index + int(piece.size()));
+    for (long pos = from; pos < to; ++pos)
+        QCOMPARE(styleAt(*m_ed, pos), SqlLexer::styleOf(cls));
+}
+
+void tst_SqlEditor::openStringColoursTheNextLine()
+{
+    m_ed->mirrorPane({u"SELECT 'open"_s, u"still Жа string -- x"_s, u"end' AS x"_s});
+    styleAll(*m_ed);
+    for (int i = 0; i < m_ed->lines().at(1).size(); ++i)
+        QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 1, i)), SqlLexer::styleOf(SqlTokenClass::String));
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 2, 3)), SqlLexer::styleOf(SqlTokenClass::String));
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 2, 5)), SqlLexer::styleOf(SqlTokenClass::ReservedWord));
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 2, 8)), SqlLexer::styleOf(SqlTokenClass::Identifier));
+}
+
+void tst_SqlEditor::typedCommentOpenerRestylesTheLinesBelow()
+{
+    m_ed->mirrorPane({u"SELECT 1;"_s, u"SELECT 2;"_s, u"SELECT 3;"_s});
+    styleAll(*m_ed);
+    const long third = positionOf(*m_ed, 2, 0);
+    QCOMPARE(styleAt(*m_ed, third), SqlLexer::styleOf(SqlTokenClass::ReservedWord));
+
+    // The operator types a comment opener at the very start: everything below becomes comment.
+    m_ed->setCursorPosition(0, 0);
+    QTest::keyClicks(m_ed, u"/*"_s);
+    styleAll(*m_ed);
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 2, 0)), SqlLexer::styleOf(SqlTokenClass::Comment));
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 2, 8)), SqlLexer::styleOf(SqlTokenClass::Comment));
+
+    // Closing it on the second line gives the third line its colours back.
+    m_ed->setCursorPosition(1, 0);
+    QTest::keyClicks(m_ed, u"*/"_s);
+    styleAll(*m_ed);
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 1, 2)), SqlLexer::styleOf(SqlTokenClass::ReservedWord));
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 2, 0)), SqlLexer::styleOf(SqlTokenClass::ReservedWord));
+
+    // Removing the opener again.
+    m_ed->setCursorPosition(0, 2);
+    QTest::keyClick(m_ed, Qt::Key_Backspace);
+    QTest::keyClick(m_ed, Qt::Key_Backspace);
+    styleAll(*m_ed);
+    QCOMPARE(m_ed->text(0), u"SELECT 1;\n"_s);
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 0, 0)), SqlLexer::styleOf(SqlTokenClass::ReservedWord));
+    QCOMPARE(styleAt(*m_ed, positionOf(*m_ed, 1, 0)), SqlLexer::styleOf(SqlTokenClass::Symbol));
+}
+
+void tst_SqlEditor::classColoursAndFonts_data()
+{
+    QTest::addColumn<SqlTokenClass>("cls");
+    QTest::addColumn<QColor>("color");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+
+    const QPalette pal = SqlEditor().palette();
+    const QColor text = pal.color(QPalette::Text);
+    QTest::newRow("comment") << SqlTokenClass::Comment << QColor(192, 192, 192) << false << true;
+    QTest::newRow("conditional comment") << SqlTokenClass::ConditionalComment << text << false << true;
+    QTest::newRow("data type") << SqlTokenClass::DataType << QColor(0, 255, 255) << true << false;
+    QTest::newRow("delimited identifier") << SqlTokenClass::DelimitedIdentifier << text << false << false;
+    QTest::newRow("function") << SqlTokenClass::Function << QColor(255, 0, 0) << true << false;
+    QTest::newRow("identifier") << SqlTokenClass::Identifier << QColor(0, 0, 128) << false << false;
+    QTest::newRow("reserved word") << SqlTokenClass::ReservedWord << pal.color(QPalette::Dark) << true << false;
+    QTest::newRow("number") << SqlTokenClass::Number << QColor(166, 202, 240) << false << false;
+    QTest::newRow("space") << SqlTokenClass::Space << text << false << false;
+    QTest::newRow("string") << SqlTokenClass::String << pal.color(QPalette::Link) << false << false;
+    QTest::newRow("symbol") << SqlTokenClass::Symbol << text << false << false;
+}
+
+void tst_SqlEditor::classColoursAndFonts()
+{
+    QFETCH(SqlTokenClass, cls);
+    QFETCH(QColor, color);
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+
+    const int style = SqlLexer::styleOf(cls);
+    QCOMPARE(m_ed->sqlLexer()->color(style).rgb(), color.rgb());
+    // What Scintilla paints with (BGR), not only what the lexer says.
+    const long fore = send(*m_ed, QsciScintilla::SCI_STYLEGETFORE, (unsigned long)style);
+    QCOMPARE(qRgb(int(fore & 0xff), int((fore >> 8) & 0xff), int((fore >> 16) & 0xff)), color.rgb());
+    // QScintilla passes the Qt weight negated.
+    QCOMPARE(std::abs(send(*m_ed, QsciScintilla::SCI_STYLEGETWEIGHT, (unsigned long)style)) > 400, bold);
+    QCOMPARE(send(*m_ed, QsciScintilla::SCI_STYLEGETITALIC, (unsigned long)style) != 0, italic);
+    const QFont font = m_ed->sqlLexer()->font(style);
+    QCOMPARE(font.family(), u"Courier New"_s);
+    QCOMPARE(font.pixelSize(), 13);
+}
+
+void tst_SqlEditor::editorSettings()
+{
+    const long caretLine = send(*m_ed, QsciScintilla::SCI_GETCARETLINEBACK);
+    QCOMPARE(QColor(int(caretLine & 0xff), int((caretLine >> 8) & 0xff), int((caretLine >> 16) & 0xff)),
+             QColor(192, 220, 192));
+    QVERIFY(send(*m_ed, QsciScintilla::SCI_GETCARETLINEVISIBLE));
+    QCOMPARE(m_ed->tabWidth(), 8);
+    QVERIFY(!m_ed->indentationsUseTabs());
+    QVERIFY(m_ed->autoIndent());
+    QVERIFY(m_ed->backspaceUnindents());
+    QVERIFY(send(*m_ed, QsciScintilla::SCI_GETENDATLASTLINE));
+    QVERIFY(send(*m_ed, QsciScintilla::SCI_GETVIRTUALSPACEOPTIONS) & QsciScintilla::SCVS_USERACCESSIBLE);
+    QCOMPARE(m_ed->eolMode(), QsciScintilla::EolUnix);
+    QVERIFY(m_ed->marginWidth(0) > 0);
+}
+
+void tst_SqlEditor::mirrorLeavesAFreshEditor()
+{
+    QStringList pane;
+    for (int i = 0; i < 300; ++i)
+        pane << u"#line %1 with some text to make it long enough to scroll sideways......................"_s
+                    .arg(i);
+    m_ed->mirrorPane(pane);
+    // The operator moves about, selects and types.
+    m_ed->setSelection(150, 3, 160, 10);
+    m_ed->setFirstVisibleLine(140);
+    send(*m_ed, QsciScintilla::SCI_SETXOFFSET, 200UL);
+    QTest::keyClicks(m_ed, u"xyz"_s);
+    QVERIFY(m_ed->isUndoAvailable());
+
+    pane << u"INSERT INTO `t` VALUES (1);"_s;
+    m_ed->mirrorPane(pane);
+    QVERIFY(!m_ed->isUndoAvailable());
+    QVERIFY(!m_ed->isRedoAvailable());
+    int line = -1, index = -1;
+    m_ed->getCursorPosition(&line, &index);
+    QCOMPARE(line, 0);
+    QCOMPARE(index, 0);
+    QVERIFY(!m_ed->hasSelectedText());
+    QCOMPARE(m_ed->firstVisibleLine(), 0);
+    QCOMPARE(send(*m_ed, QsciScintilla::SCI_GETXOFFSET), 0L);
+    QCOMPARE(m_ed->lines(), pane);
+
+    // The replacement itself is not a step that can be undone.
+    QTest::keyClick(m_ed, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_ed->lines(), pane);
+}
+
+void tst_SqlEditor::mirrorKeepsTheModifiedMark_data()
+{
+    QTest::addColumn<bool>("operatorEdits");
+    QTest::addColumn<bool>("clearedAfterwards");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("untouched editor stays unmodified") << false << false << false;
+    QTest::newRow("edited editor stays modified") << true << false << true;
+    QTest::newRow("mark cleared after the edit stays cleared") << true << true << false;
+}
+
+void tst_SqlEditor::mirrorKeepsTheModifiedMark()
+{
+    QFETCH(bool, operatorEdits);
+    QFETCH(bool, clearedAfterwards);
+    QFETCH(bool, expected);
+
+    m_ed->mirrorPane({u"#a"_s, u"SELECT 1;"_s, u""_s});
+    QVERIFY(!m_ed->isModified());
+    if (operatorEdits) {
+        QTest::keyClicks(m_ed, u"x"_s);
+        QVERIFY(m_ed->isModified());
+    }
+    if (clearedAfterwards)
+        m_ed->setModified(false);
+    m_ed->mirrorPane({u"#a"_s, u"SELECT 1;"_s, u""_s, u"#b"_s});
+    QCOMPARE(m_ed->isModified(), expected);
+    m_ed->mirrorPane({u"#a"_s, u"SELECT 1;"_s, u""_s, u"#b"_s, u"SELECT 2;"_s});
+    QCOMPARE(m_ed->isModified(), expected);
+}
+
+void tst_SqlEditor::operatorEditIsReplacedByTheNextMirror()
+{
+    QStringList pane = {u"#a"_s, u"SELECT 1;"_s, u""_s};
+    m_ed->mirrorPane(pane);
+    m_ed->setCursorPosition(1, 7);
+    QTest::keyClicks(m_ed, u"+ 41"_s);
+    QTest::keyClick(m_ed, Qt::Key_Return);
+    QCOMPARE(m_ed->lines().size(), 4);
+
+    pane << u"#b"_s;
+    m_ed->mirrorPane(pane);
+    QCOMPARE(m_ed->lines(), pane);
+    QCOMPARE(m_ed->text(), u"#a\nSELECT 1;\n\n#b"_s);
+    // And the next mirror is a plain append again.
+    pane << u"SELECT 2;"_s << QString();
+    m_ed->mirrorPane(pane);
+    m_ed->mirrorPane(pane);
+    QCOMPARE(m_ed->text(), pane.join(u'\n'));
+}
+
+void tst_SqlEditor::tailAppendAndFullReplaceAgree_data()
+{
+    QTest::addColumn<QList<QStringList>>("steps");
+    const QStringList block1 = {u"#npc  Торговец"_s, u"INSERT INTO `npc` VALUES (1,'a');"_s, u""_s};
+    const QStringList block2 = {u"#buylist  57"_s, u"INSERT INTO `merchant_buylists` VALUES (57);"_s, u""_s};
+
+    QList<QStringList> lineByLine{{}};
+    for (const QString &l : block1 + block2)
+        lineByLine.append(lineByLine.last() + QStringList{l});
+    QTest::newRow("two script blocks line by line") << lineByLine;
+    QTest::newRow("empty pane, then one empty line, then text")
+        << QList<QStringList>{{}, {u""_s}, {u""_s, u""_s}, {u""_s, u""_s, u"x"_s}};
+    QTest::newRow("several lines at once") << QList<QStringList>{block1, block1 + block2};
+    QTest::newRow("same pane twice") << QList<QStringList>{block1, block1};
+    QTest::newRow("pane that shrinks") << QList<QStringList>{block1 + block2, block2};
+    QTest::newRow("pane whose last line changed")
+        << QList<QStringList>{{u"a"_s, u"b"_s}, {u"a"_s, u"c"_s, u"d"_s}};
+    QTest::newRow("blank-only and tab lines") << QList<QStringList>{{u"  "_s}, {u"  "_s, u"\t"_s, u"a  "_s}};
+}
+
+void tst_SqlEditor::tailAppendAndFullReplaceAgree()
+{
+    QFETCH(QList<QStringList>, steps);
+
+    SqlEditor replaced;
+    for (const QStringList &pane : steps) {
+        m_ed->mirrorPane(pane);
+        replaced.mirrorPane({u"something else entirely"_s});
+        replaced.mirrorPane(pane);
+        QCOMPARE(m_ed->text(), pane.join(u'\n'));
+        QCOMPARE(replaced.text(), m_ed->text());
+        QCOMPARE(m_ed->lines(), pane.isEmpty() ? QStringList{QString()} : pane);
+        QVERIFY(!m_ed->isUndoAvailable());
+    }
+}
+
+void tst_SqlEditor::linesSplitAtEveryLineEnd_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("empty editor is one empty line") << QString() << QStringList{QString()};
+    QTest::newRow("LF") << u"a\nb"_s << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("CR LF and CR") << u"a\r\nb\rc"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("line end last gives an empty last line") << u"a\n"_s << QStringList{u"a"_s, u""_s};
+    QTest::newRow("LF CR is two line ends") << u"a\n\rb"_s << QStringList{u"a"_s, u""_s, u"b"_s};
+    QTest::newRow("blanks and tabs kept") << u" a \t\n\t"_s << QStringList{u" a \t"_s, u"\t"_s};
+}
+
+void tst_SqlEditor::linesSplitAtEveryLineEnd()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    m_ed->setText(text);
+    QCOMPARE(m_ed->lines(), expected);
+    QCOMPARE(int(send(*m_ed, QsciScintilla::SCI_GETLINECOUNT)), int(expected.size()));
+}
+
+void tst_SqlEditor::enhancedEndKey()
+{
+    m_ed->mirrorPane({u"SELECT 1;   "_s, u"x"_s});
+    m_ed->setCursorPosition(0, 0);
+    QTest::keyClick(m_ed, Qt::Key_End);
+    QCOMPARE(caretPos(*m_ed), 9);   // after the last non-blank
+    QTest::keyClick(m_ed, Qt::Key_End);
+    QCOMPARE(caretPos(*m_ed), 12);  // the line's end
+    QTest::keyClick(m_ed, Qt::Key_End);
+    QCOMPARE(caretPos(*m_ed), 9);
+
+    m_ed->setCursorPosition(0, 2);
+    QTest::keyClick(m_ed, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(m_ed->selectedText(), u"LECT 1;"_s);
+    QTest::keyClick(m_ed, Qt::Key_End, Qt::ShiftModifier);
+    QCOMPARE(m_ed->selectedText(), u"LECT 1;   "_s);
+
+    m_ed->setCursorPosition(1, 0);
+    QTest::keyClick(m_ed, Qt::Key_End);
+    QCOMPARE(caretPos(*m_ed), 14);
+}
+
+void tst_SqlEditor::smartTabFollowsTheLineAbove()
+{
+    m_ed->mirrorPane({u"INSERT INTO   `npc`"_s, u""_s, u""_s});
+    m_ed->setCursorPosition(2, 0);
+    QTest::keyClick(m_ed, Qt::Key_Tab);
+    QCOMPARE(m_ed->lines().at(2), u"       "_s);  // under INTO (the empty line is skipped)
+    QTest::keyClick(m_ed, Qt::Key_Tab);
+    QCOMPARE(m_ed->lines().at(2), QString(14, u' '));  // under `npc`
+    QTest::keyClick(m_ed, Qt::Key_Tab);
+    QCOMPARE(m_ed->lines().at(2), QString(16, u' '));  // nothing further above: next tab stop, in blanks
+    QTest::keyClick(m_ed, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(m_ed->lines().at(2), QString(14, u' '));
+}
+
+void tst_SqlEditor::caretGoesPastTheLineEnd()
+{
+    m_ed->mirrorPane({u"ab"_s, u"abcdef"_s});
+    m_ed->setCursorPosition(0, 2);
+    QTest::keyClick(m_ed, Qt::Key_Right);
+    QTest::keyClick(m_ed, Qt::Key_Right);
+    QTest::keyClicks(m_ed, u"x"_s);
+    QCOMPARE(m_ed->lines().at(0), u"ab  x"_s);
+}
+
+void tst_SqlEditor::trailingBlanksAndIndentStay()
+{
+    m_ed->mirrorPane({});
+    QTest::keyClicks(m_ed, u"  a   "_s);
+    QTest::keyClick(m_ed, Qt::Key_Return);
+    QTest::keyClicks(m_ed, u"b"_s);
+    QCOMPARE(m_ed->lines(), (QStringList{u"  a   "_s, u"  b"_s}));
+}
+
+QTEST_MAIN(tst_SqlEditor)
+#include "tst_sqleditor.moc"

@@ -1,0 +1,235 @@
+#include "widgets/SqlEditor.h"
+
+#include "widgets/SqlLexer.h"
+
+#include <QCursor>
+#include <QFont>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QToolTip>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int TabWidth = 8;
+const QColor MoneyGreen(192, 220, 192);
+
+QFont courierNew(int pixelSize)
+{
+    QFont f(u"Courier New"_s);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPixelSize(pixelSize);
+    return f;
+}
+
+bool isBlankChar(QChar c) { return c == u' ' || c == u'\t'; }
+
+} // namespace
+
+SqlEditor::SqlEditor(QWidget *parent)
+    : QsciScintilla(parent)
+{
+    setUtf8(true);
+    setEolMode(EolUnix);
+
+    m_lexer = new SqlLexer(courierNew(13), palette(), this);
+    setLexer(m_lexer);
+
+    // The gutter: line numbers in an 11 pixel Courier New.
+    setMarginsFont(courierNew(11));
+    setMarginType(0, NumberMargin);
+    setMarginLineNumbers(0, true);
+    setMarginWidth(0, u"000000"_s);
+    setMarginWidth(1, 0);
+    setMarginWidth(2, 0);
+
+    setCaretLineVisible(true);
+    setCaretLineBackgroundColor(MoneyGreen);
+
+    setAutoIndent(true);
+    setIndentationsUseTabs(false);  // Tab types blanks
+    setTabWidth(TabWidth);          // tabs already in the text are expanded on screen only
+    setTabIndents(true);
+    setBackspaceUnindents(true);    // smart tab deletion
+    setWrapMode(WrapNone);
+    setBraceMatching(NoBraceMatch);
+    setAutoCompletionSource(AcsNone);
+    // The caret may move past the end of a line; typing there fills the gap with blanks.
+    SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, (unsigned long)(SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION));
+    // Scrolling stops when the last line reaches the bottom of the view.
+    SendScintilla(SCI_SETENDATLASTLINE, 1UL);
+
+    connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &SqlEditor::showScrollHint);
+    connect(this, &QsciScintilla::textChanged, this, [this] {
+        if (!m_mirroring)
+            m_mirrorIntact = false;
+    });
+}
+
+void SqlEditor::mirrorPane(const QStringList &paneLines)
+{
+    const bool wasModified = isModified();
+    const qsizetype count = paneLines.size();
+    const bool tailOnly = m_mirrorIntact && count >= m_mirroredCount
+        && (m_mirroredCount == 0 || paneLines.at(m_mirroredCount - 1) == m_lastMirroredLine);
+
+    m_mirroring = true;
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    if (tailOnly) {
+        if (count > m_mirroredCount) {
+            QString tail;
+            for (qsizetype i = m_mirroredCount; i < count; ++i) {
+                if (i > 0)
+                    tail += u'\n';
+                tail += paneLines.at(i);
+            }
+            const QByteArray bytes = tail.toUtf8();
+            SendScintilla(SCI_APPENDTEXT, (unsigned long)bytes.size(), bytes.constData());
+        }
+    } else {
+        const QByteArray bytes = paneLines.join(u'\n').toUtf8();
+        SendScintilla(SCI_CLEARALL);
+        SendScintilla(SCI_APPENDTEXT, (unsigned long)bytes.size(), bytes.constData());
+    }
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_SETSAVEPOINT);
+    m_keptModified = wasModified;
+
+    SendScintilla(SCI_GOTOPOS, 0UL);
+    SendScintilla(SCI_SETFIRSTVISIBLELINE, 0UL);
+    SendScintilla(SCI_SETXOFFSET, 0UL);
+
+    m_mirroredCount = count;
+    m_lastMirroredLine = count > 0 ? paneLines.last() : QString();
+    m_mirrorIntact = true;
+    m_mirroring = false;
+}
+
+QStringList SqlEditor::lines() const
+{
+    const QString all = text();
+    QStringList result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const QChar c = all.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        result.append(all.mid(start, i - start));
+        if (c == u'\r' && i + 1 < all.size() && all.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    result.append(all.mid(start));
+    return result;
+}
+
+bool SqlEditor::isModified() const
+{
+    return m_keptModified || QsciScintilla::isModified();
+}
+
+void SqlEditor::setModified(bool modified)
+{
+    if (modified) {
+        m_keptModified = true;
+    } else {
+        m_keptModified = false;
+        QsciScintilla::setModified(false);
+    }
+}
+
+void SqlEditor::keyPressEvent(QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (event->key() == Qt::Key_End && (mods == Qt::NoModifier || mods == Qt::ShiftModifier)
+        && enhancedEnd(mods == Qt::ShiftModifier)) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Tab && mods == Qt::NoModifier && !isReadOnly() && smartTab()) {
+        event->accept();
+        return;
+    }
+    QsciScintilla::keyPressEvent(event);
+}
+
+bool SqlEditor::enhancedEnd(bool extend)
+{
+    if (SendScintilla(SCI_GETSELECTIONS) != 1)
+        return false;
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long virtualSpace = SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0UL);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, (unsigned long)caret);
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, (unsigned long)line);
+    const long lineEnd = SendScintilla(SCI_GETLINEENDPOSITION, (unsigned long)line);
+    long lastNonBlank = lineEnd;
+    while (lastNonBlank > lineStart) {
+        const int c = int(SendScintilla(SCI_GETCHARAT, (unsigned long)(lastNonBlank - 1)));
+        if (c != ' ' && c != '\t')
+            break;
+        --lastNonBlank;
+    }
+    const long target = (caret == lastNonBlank && virtualSpace == 0) ? lineEnd : lastNonBlank;
+    if (extend) {
+        SendScintilla(SCI_SETCURRENTPOS, (unsigned long)target);
+        SendScintilla(SCI_SETSELECTIONNCARETVIRTUALSPACE, 0UL, 0L);
+        SendScintilla(SCI_SCROLLCARET);
+    } else {
+        SendScintilla(SCI_GOTOPOS, (unsigned long)target);
+    }
+    SendScintilla(SCI_CHOOSECARETX);
+    return true;
+}
+
+bool SqlEditor::smartTab()
+{
+    if (SendScintilla(SCI_GETSELECTIONS) != 1 || !SendScintilla(SCI_GETSELECTIONEMPTY))
+        return false;
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, (unsigned long)caret);
+    const long column = SendScintilla(SCI_GETCOLUMN, (unsigned long)caret)
+        + SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0UL);
+
+    QString above;
+    for (long l = line - 1; l >= 0 && above.trimmed().isEmpty(); --l)
+        above = text(int(l));
+    if (above.trimmed().isEmpty())
+        return false;
+
+    // Columns as shown: a tab reaches the next multiple of the tab width.
+    long col = 0;
+    bool passedBlank = false;
+    long target = -1;
+    for (const QChar c : std::as_const(above)) {
+        if (c == u'\r' || c == u'\n')
+            break;
+        if (col >= column) {
+            if (isBlankChar(c)) {
+                passedBlank = true;
+            } else if (passedBlank) {
+                target = col;
+                break;
+            }
+        }
+        col = c == u'\t' ? (col / TabWidth + 1) * TabWidth : col + 1;
+    }
+    if (target <= column)
+        return false;
+
+    const long virtualSpace = SendScintilla(SCI_GETSELECTIONNCARETVIRTUALSPACE, 0UL);
+    const QByteArray blanks(int(virtualSpace + target - column), ' ');
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_INSERTTEXT, (unsigned long)caret, blanks.constData());
+    SendScintilla(SCI_ENDUNDOACTION);
+    SendScintilla(SCI_GOTOPOS, (unsigned long)(caret + blanks.size()));
+    SendScintilla(SCI_CHOOSECARETX);
+    return true;
+}
+
+void SqlEditor::showScrollHint(int value)
+{
+    const long firstLine = SendScintilla(SCI_DOCLINEFROMVISIBLE, (unsigned long)value);
+    QToolTip::showText(QCursor::pos(), u"Строка: %1"_s.arg(firstLine + 1), this);
+}

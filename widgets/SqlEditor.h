@@ -1,0 +1,62 @@
+#pragma once
+
+#include "widgets/QsciHeaders.h"
+
+#include <QString>
+#include <QStringList>
+
+class SqlLexer;
+
+// The script editor: a code editor for MySQL scripts with highlighting, a
+// marked caret line and the house editing options, plus the mirror that keeps
+// it a copy of the SQL pane.
+class SqlEditor : public QsciScintilla
+{
+    Q_OBJECT
+
+public:
+    explicit SqlEditor(QWidget *parent = nullptr);
+
+    // Makes the editor hold exactly paneLines, one editor line per entry
+    // joined by "\n", with empty undo and redo history, the caret at line 1,
+    // column 1 without selection, the view at the top left and the modified
+    // mark as it was; the replacement itself cannot be undone. When the editor
+    // still holds what the previous call put there and the pane has only grown,
+    // only the new lines are appended, so the cost does not grow with the
+    // script; otherwise the whole text is replaced. Both ways give the same text.
+    void mirrorPane(const QStringList &paneLines);
+
+    // The editor's lines as they stand, without line ends (a line ends at
+    // CR LF, CR or LF). An empty editor gives one empty line, as does an
+    // editor whose text is one empty line; a text ending in a line end gives
+    // an empty last line.
+    QStringList lines() const;
+
+    // The modified mark. A mirror leaves it as it was, even though it empties
+    // the undo history; an edit by the operator sets it, setModified(false)
+    // clears it.
+    bool isModified() const;
+    void setModified(bool modified);
+
+    SqlLexer *sqlLexer() const { return m_lexer; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // The enhanced End key: to the last non-blank character of the line first,
+    // then to the line's end. Returns false when the key is left to Scintilla.
+    bool enhancedEnd(bool extend);
+    // Smart tabs: Tab moves to where the next word starts on the nearest
+    // non-empty line above. Returns false when the key is left to Scintilla.
+    bool smartTab();
+    void showScrollHint(int value);
+
+    SqlLexer *m_lexer = nullptr;
+    bool m_mirroring = false;
+    // The editor still holds exactly the first m_mirroredCount pane lines.
+    bool m_mirrorIntact = true;
+    qsizetype m_mirroredCount = 0;
+    QString m_lastMirroredLine;
+    bool m_keptModified = false;
+};
