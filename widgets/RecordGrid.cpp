@@ -123,7 +123,7 @@ void RecordGrid::setCells(int col, int row, const QString &text)
 void RecordGrid::setRowVisible(int row, bool visible)
 {
     m_model->setRowVisible(row, visible);
-    if (visible && row == m_selectedRow && !m_model->inBulkChange())
+    if (row == m_selectedRow && !m_model->inBulkChange())
         showSelection(false);
 }
 
