@@ -9,7 +9,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +35,7 @@ private Q_SLOTS:
     void failedReconnectKeepsConnected();
     void closeAtExitOnlyWhenConnected();
     void textsOutsideTheCodePage();
+    void silentServerTimesOut();
 };
 
 void tst_Connection::initTestCase()
@@ -242,6 +249,32 @@ void tst_Connection::textsOutsideTheCodePage()
     page.Edit2->setText(u"用户"_s);
     QVERIFY_THROWS_EXCEPTION(QmError, page.Button1Click());
     QCOMPARE(shell.log.size(), 1);
+}
+
+void tst_Connection::silentServerTimesOut()
+{
+    // A port that takes the TCP connection but never greets: the connect
+    // must give up after its 10 seconds instead of hanging the window.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(listener >= 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    QCOMPARE(listen(listener, 4), 0);
+    socklen_t length = sizeof address;
+    QCOMPARE(getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length), 0);
+
+    DbConnection db;
+    QElapsedTimer timer;
+    timer.start();
+    db.connect(u"127.0.0.1"_s, u"root"_s, u"kelp"_s, DbEndpoint{ntohs(address.sin_port), {}});
+    const qint64 elapsed = timer.elapsed();
+    close(listener);
+
+    QVERIFY(db.errorNumber() != 0);
+    QCOMPARE(db.Connected(), 0);
+    QVERIFY2(elapsed >= 9000 && elapsed < 15000, qPrintable(QString::number(elapsed)));
 }
 
 QTEST_MAIN(tst_Connection)
