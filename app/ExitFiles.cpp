@@ -16,9 +16,9 @@ ExitFileOutcome writeOne(const QString &root, const QString &folder, const QStri
     const QString dir = root + u'/' + folder;
     outcome.path = dir + u'/' + name;
     if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir)) {
-        outcome.error = u"the folder could not be created"_s;
+        outcome.error = u"The folder could not be created"_s;
         if (QFileInfo::exists(dir))
-            outcome.error = u"a file of that name stands where the folder should be"_s;
+            outcome.error = u"A file stands where the folder should be"_s;
         return outcome;
     }
     const TextFile::Encoded encoded = TextFile::encodeLines(lines, finalBreak);
@@ -34,7 +34,7 @@ QString describe(const ExitFileOutcome &file)
 {
     QString text;
     if (!file.error.isEmpty())
-        text += u"Cannot create file \""_s + file.path + u"\". "_s + file.error + u'\n';
+        text += u"Cannot create file \""_s + file.path + u"\". "_s + file.error + u".\n"_s;
     else if (!file.lossyLines.isEmpty())
         text += u"File \""_s + file.path
                 + u"\": characters that the Windows-1251 code page cannot hold were written as \"?\" in line(s) "_s

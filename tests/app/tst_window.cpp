@@ -1,0 +1,371 @@
+#include "WindowDriver.h"
+
+#include "app/Guard.h"
+#include "app/Main.h"
+#include "app/TextPane.h"
+#include "widgets/SqlEditor.h"
+
+#include <QClipboard>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace WindowDriver;
+
+namespace {
+
+struct Window
+{
+    QTemporaryDir root;
+    std::unique_ptr<TForm1> form;
+
+    Window()
+    {
+        form = std::make_unique<TForm1>(root.path());
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qFatal("window not exposed");
+    }
+
+    QStringList logFiles() const { return QDir(root.filePath(u"logs"_s)).entryList(QDir::Files, QDir::Name); }
+    QStringList sqlFiles() const { return QDir(root.filePath(u"sql"_s)).entryList(QDir::Files, QDir::Name); }
+
+    void makeShopLink(const QString &npc, const QString &shop)
+    {
+        typeInto(find(form.get(), u"npcEdit"_s), npc);
+        typeInto(find(form.get(), u"shopidEdit"_s), shop);
+        click(find(form.get(), u"Button4"_s));
+    }
+
+    // Presses "Сохранить" and answers the dialog with name (or cancels when empty).
+    QString saveAs(const QString &name)
+    {
+        QString offered;
+        onNextModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (!dialog) {
+                modal->close();
+                return;
+            }
+            offered = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->text();
+            if (name.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            acceptFileDialog(dialog, name);
+        });
+        click(find(form.get(), u"Button8"_s));
+        return offered;
+    }
+};
+
+QString closingTimePattern()
+{
+    return uR"(\d{1,2}:\d{2}:\d{2})"_s;
+}
+
+} // namespace
+
+class tst_Window : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The log's time texts follow the locale; pin one with Cyrillic texts.
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    }
+
+    void windowHasItsPagesAndSizes()
+    {
+        Window w;
+        QCOMPARE(w.form->windowTitle(), u"Quenmark"_s);
+        QCOMPARE(w.form->size(), QSize(857, 625));
+        auto *upper = find<QTabWidget>(w.form.get(), u"PageControl1"_s);
+        auto *lower = find<QTabWidget>(w.form.get(), u"PageControl2"_s);
+        QStringList captions;
+        for (int i = 0; i < upper->count(); ++i)
+            captions << upper->tabText(i);
+        QCOMPARE(captions, (QStringList{u"Соединение"_s, u"Создание NPC"_s, u"Shop ID"_s, u"BuyList"_s, u"Правка"_s, u"About"_s}));
+        QCOMPARE(lower->tabText(0), u"Лог"_s);
+        QCOMPARE(lower->tabText(1), u"SQL Запрос"_s);
+        QCOMPARE(upper->currentIndex(), 0);
+        QCOMPARE(lower->currentIndex(), 0);
+        QCOMPARE(upper->geometry(), QRect(0, 0, 857, 497));
+        QCOMPARE(lower->geometry(), QRect(0, 496, 857, 129));
+        QCOMPARE(lower->tabPosition(), QTabWidget::South);
+        QCOMPARE(find(w.form.get(), u"SynMemo1"_s)->size(), QSize(825, 417));
+        QCOMPARE(find(w.form.get(), u"Button8"_s)->size(), QSize(75, 25));
+        QCOMPARE(find<QLineEdit>(w.form.get(), u"orderEdit"_s)->text(), u"1"_s);
+        QVERIFY(!(w.form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void closingRightAfterStartWritesFourLines()
+    {
+        Window w;
+        const QString openedAt = w.form->OpenedAt();
+        const QString startTime = w.form->TimeStr();
+        QCOMPARE(w.form->Memo1()->lines(),
+                 (QStringList{u"[Лог открыт - "_s + openedAt + u']', startTime + u"  Приложение запущено"_s}));
+        QVERIFY(w.form->close());
+
+        QCOMPARE(w.logFiles().size(), 1);
+        QCOMPARE(w.sqlFiles().size(), 1);
+        const QString stampPattern = uR"(\d{2}_\d{2}_\d{4}_\d{2}_\d{2}_\d{2})"_s;
+        QVERIFY(QRegularExpression(u"^log_"_s + stampPattern + u"\\.log$"_s).match(w.logFiles().first()).hasMatch());
+        QVERIFY(QRegularExpression(u"^sql_"_s + stampPattern + u"\\.sql$"_s).match(w.sqlFiles().first()).hasMatch());
+        QCOMPARE(w.logFiles().first().mid(4, 19), w.sqlFiles().first().mid(4, 19));
+
+        const QByteArray log = readFile(w.root.filePath(u"logs/"_s + w.logFiles().first()));
+        const QStringList lines = w.form->Memo1()->lines();
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(QRegularExpression(u"^"_s + closingTimePattern() + u"  Приложение закрыто$"_s).match(lines[2]).hasMatch());
+        QVERIFY(QRegularExpression(u"^\\[Лог закрыт - \\d{2}\\.\\d{2}\\.\\d{4}( "_s + closingTimePattern() + u")?\\]$"_s)
+                    .match(lines[3]).hasMatch());
+        QCOMPARE(log, cp1251(lines.join(u"\r\n"_s) + u"\r\n"_s));
+        QVERIFY(log.startsWith("[\xcb\xee\xe3 \xee\xf2\xea\xf0\xfb\xf2 - ")); // "[Лог открыт - " in Windows-1251
+        QCOMPARE(readFile(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), QByteArray());
+    }
+
+    void shopLinkGoesToPaneEditorAndLog()
+    {
+        Window w;
+        w.makeShopLink(u"123"_s, u"7"_s);
+        const QStringList block{u"#shop id  7"_s, u"INSERT INTO `merchant_shopids` VALUES(7,123);"_s, QString()};
+        QCOMPARE(w.form->Memo2()->lines(), block);
+        QCOMPARE(w.form->SynMemo1()->lines(), block);
+        QCOMPARE(w.form->Memo1()->lines().last(), w.form->TimeStr() + u"  Shop ID  7  создан"_s);
+
+        w.makeShopLink(QString(), QString());
+        QCOMPARE(w.form->Memo2()->lines().mid(3),
+                 (QStringList{u"#shop id  "_s, u"INSERT INTO `merchant_shopids` VALUES(,);"_s, QString()}));
+        QCOMPARE(w.form->Memo1()->lines().last(), w.form->TimeStr() + u"  Shop ID    создан"_s);
+    }
+
+    void editorFollowsThePaneAndLosesEdits()
+    {
+        Window w;
+        w.makeShopLink(u"1"_s, u"2"_s);
+        auto *editor = w.form->SynMemo1();
+        bringToFront(editor);
+        editor->setFocus();
+        QTest::keyClicks(editor, u"-- my note"_s);
+        QVERIFY(editor->lines().first().startsWith(u"-- my note"_s));
+        QVERIFY(editor->isModified());
+
+        w.makeShopLink(u"3"_s, u"4"_s);
+        w.makeShopLink(u"5"_s, u"6"_s);
+        QCOMPARE(w.form->Memo2()->lines().size(), 9);
+        QCOMPARE(editor->lines(), w.form->Memo2()->lines());
+        QVERIFY(!editor->isUndoAvailable());
+        int line = -1, index = -1;
+        editor->getCursorPosition(&line, &index);
+        QCOMPARE(line, 0);
+        QCOMPARE(index, 0);
+
+        // A pasted line break cannot split a script line.
+        w.makeShopLink(u"8"_s, u"9"_s);
+        QApplication::clipboard()->setText(u"1\n2"_s);
+        auto *shop = find<QLineEdit>(w.form.get(), u"shopidEdit"_s);
+        shop->clear();
+        shop->paste();
+        click(find(w.form.get(), u"Button4"_s));
+        QCOMPARE(w.form->Memo2()->lines().size(), 15);
+    }
+
+    void saveWritesTheEditorAndRemembersTheName()
+    {
+        Window w;
+        w.makeShopLink(u"123"_s, u"7"_s);
+        QTemporaryDir target;
+        const QString chosen = target.filePath(u"shop"_s);
+        QCOMPARE(w.saveAs(chosen), QString());
+        QCOMPARE(readFile(chosen + u".sql"_s),
+                 QByteArray("#shop id  7\r\nINSERT INTO `merchant_shopids` VALUES(7,123);\r\n"));
+        QCOMPARE(w.form->Memo1()->lines().last(), w.form->TimeStr() + u"  файл  "_s + chosen + u"  сохранен"_s);
+
+        // Cancelling after a save offers the same name, writes nothing and logs nothing.
+        const int logLines = w.form->Memo1()->lines().size();
+        QVERIFY(w.saveAs(QString()).endsWith(u"shop"_s));
+        QCOMPARE(w.form->Memo1()->lines().size(), logLines);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files).size(), 1);
+
+        // A name that ends in .sql (any case) is not given a second one.
+        const QString upper = target.filePath(u"B.SQL"_s);
+        w.saveAs(upper);
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files), (QStringList{u"B.SQL"_s, u"shop.sql"_s}));
+    }
+
+    void saveBeforeAnyStatementWritesAnEmptyFile()
+    {
+        Window w;
+        QTemporaryDir target;
+        w.saveAs(target.filePath(u"empty.sql"_s));
+        QCOMPARE(readFile(target.filePath(u"empty.sql"_s)), QByteArray());
+    }
+
+    void replacingAFileIsAsked()
+    {
+        Window w;
+        w.makeShopLink(u"1"_s, u"2"_s);
+        QTemporaryDir target;
+        const QString path = target.filePath(u"keep.sql"_s);
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("precious");
+        old.close();
+
+        QString question;
+        const int logLines = w.form->Memo1()->lines().size();
+        onNextModal([&](QWidget *dialog) {
+            acceptFileDialog(dialog, path);
+            onNextModal([&](QWidget *box) { question = readAndCloseMessageBox(box); }); // default: No
+        });
+        click(find(w.form.get(), u"Button8"_s));
+        QVERIFY(question.contains(path));
+        QCOMPARE(readFile(path), QByteArray("precious"));
+        QCOMPARE(w.form->Memo1()->lines().size(), logLines);
+    }
+
+    void saveFailuresAreShownAndNotLogged_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing folder") << u"missing/a"_s << u"No such file or directory"_s;
+        QTest::newRow("under a file") << u"plain/a"_s << u"Not a directory"_s;
+    }
+    void saveFailuresAreShownAndNotLogged()
+    {
+        QFETCH(QString, relative);
+        QFETCH(QString, reason);
+        Window w;
+        QTemporaryDir target;
+        QFile plain(target.filePath(u"plain"_s));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString chosen = target.filePath(relative);
+        QString shown;
+        const int logLines = w.form->Memo1()->lines().size();
+        onNextModal([&](QWidget *dialog) {
+            acceptFileDialog(dialog, chosen);
+            onNextModal([&](QWidget *box) {
+                QCOMPARE(box->windowTitle(), u"Quenmark"_s);
+                shown = readAndCloseMessageBox(box);
+            });
+        });
+        click(find(w.form.get(), u"Button8"_s));
+        QCOMPARE(shown, u"Cannot create file \"%1.sql\". %2."_s.arg(chosen, reason));
+        QCOMPARE(w.form->Memo1()->lines().size(), logLines);
+    }
+
+    void errorTextRule_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter") << u"abc"_s << u"abc."_s;
+        QTest::newRow("digit") << u"a1"_s << u"a1."_s;
+        QTest::newRow("cyrillic") << u"Ошибка"_s << u"Ошибка."_s;
+        QTest::newRow("full stop") << u"done."_s << u"done."_s;
+        QTest::newRow("parenthesis") << u"(x)"_s << u"(x)"_s;
+        QTest::newRow("blank") << u"x "_s << u"x "_s;
+        QTest::newRow("quote") << u"'x'"_s << u"'x'"_s;
+        QTest::newRow("slash") << u"a/"_s << u"a/."_s;
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void errorTextRule()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(errorDisplayText(text), shown);
+    }
+
+    void nonCodePageTextIsMarkedNotLost()
+    {
+        Window w;
+        w.makeShopLink(u"Ж"_s, u"日本"_s);
+        QTemporaryDir target;
+        QString warning;
+        onNextModal([&](QWidget *dialog) {
+            acceptFileDialog(dialog, target.filePath(u"x.sql"_s));
+            onNextModal([&](QWidget *box) { warning = readAndCloseMessageBox(box); });
+        });
+        click(find(w.form.get(), u"Button8"_s));
+        QVERIFY2(warning.contains(u"line(s) 1, 2"_s), qPrintable(warning));
+        QCOMPARE(readFile(target.filePath(u"x.sql"_s)),
+                 QByteArray("#shop id  ??\r\nINSERT INTO `merchant_shopids` VALUES(??,\xc6);\r\n"));
+    }
+
+    void exitFileProblemsAreToldAndTheOtherFileWritten()
+    {
+        Window w;
+        w.makeShopLink(u"1"_s, u"2"_s);
+        QFile blocker(w.root.filePath(u"logs"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QString told;
+        onNextModal([&](QWidget *box) { told = readAndCloseMessageBox(box); });
+        QVERIFY(w.form->close());
+        QVERIFY2(told.contains(w.root.filePath(u"logs/log_"_s)), qPrintable(told));
+        QCOMPARE(w.sqlFiles().size(), 1);
+        QCOMPARE(readFile(w.root.filePath(u"sql/"_s + w.sqlFiles().first())),
+                 QByteArray("#shop id  2\r\nINSERT INTO `merchant_shopids` VALUES(2,1);\r\n"));
+    }
+
+    void runsClosingInTheSameSecondKeepBothFiles()
+    {
+        Window first;
+        Window second;
+        // Occupy the names of this second and the next ones so the collision is certain.
+        QDir().mkpath(second.root.filePath(u"logs"_s));
+        QDir().mkpath(second.root.filePath(u"sql"_s));
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int s = 0; s < 5; ++s) {
+            const QString stamp = QLocale::c().toString(now.addSecs(s), u"dd_MM_yyyy_HH_mm_ss"_s);
+            for (const QString &name : {u"logs/log_"_s + stamp + u".log"_s, u"sql/sql_"_s + stamp + u".sql"_s}) {
+                QFile f(second.root.filePath(name));
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write("earlier run");
+            }
+        }
+        QVERIFY(second.form->close());
+        QStringList logs = second.logFiles().filter(u"_2.log"_s);
+        QCOMPARE(logs.size(), 1);
+        QCOMPARE(second.sqlFiles().filter(u"_2.sql"_s).size(), 1);
+        QCOMPARE(readFile(second.root.filePath(u"logs/"_s + logs.first().replace(u"_2.log"_s, u".log"_s))),
+                 QByteArray("earlier run"));
+    }
+
+    void terminationStillWritesTheExitFiles()
+    {
+        const QString binary = QString::fromLocal8Bit(qgetenv("QM_BINARY_DIR")) + u"/Quenmark"_s;
+        QVERIFY2(QFile::exists(binary), qPrintable(binary));
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(u"Quenmark"_s);
+        QVERIFY(QFile::copy(binary, copy));
+        QProcess process;
+        process.start(copy, {});
+        QVERIFY(process.waitForStarted());
+        // Wait for the window's start-up to finish before asking it to stop.
+        QTest::qWait(1500);
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        const QStringList logs = QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files);
+        QCOMPARE(logs.size(), 1);
+        QCOMPARE(fileLines(dir.filePath(u"logs/"_s + logs.first())).size(), 5); // four lines and the final break
+        QCOMPARE(QDir(dir.filePath(u"sql"_s)).entryList(QDir::Files).size(), 1);
+    }
+};
+
+QTEST_MAIN(tst_Window)
+#include "tst_window.moc"
