@@ -6,6 +6,8 @@
 #include "widgets/RowStore.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -14,16 +16,22 @@ namespace {
 
 struct Keyed
 {
-    std::uint64_t prefix;
+    std::uint64_t chunk;
+    std::uint32_t rest; // code units left from the chunk on, at most 9
     std::uint32_t slot;
 };
 
-// The first code units of a cell, most significant first, so that comparing
-// prefixes agrees with comparing the texts wherever the prefixes differ.
-std::uint64_t narrowPrefix(std::string_view cell)
+bool keyLess(const Keyed &a, const Keyed &b)
+{
+    return a.chunk != b.chunk ? a.chunk < b.chunk : a.rest < b.rest;
+}
+
+// One chunk of a cell from code unit `from`, most significant first, with
+// 8 bits per narrow byte (its rank in UTF-16 order) or 16 per wide unit.
+std::uint64_t chunkOf(std::string_view cell, std::size_t from)
 {
     std::uint64_t key = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
+    for (std::size_t i = from; i < from + 8; ++i) {
         key <<= 8;
         if (i < cell.size())
             key |= GridCodePage::rank[static_cast<unsigned char>(cell[i])];
@@ -31,10 +39,10 @@ std::uint64_t narrowPrefix(std::string_view cell)
     return key;
 }
 
-std::uint64_t widePrefix(std::u16string_view cell)
+std::uint64_t chunkOf(std::u16string_view cell, std::size_t from)
 {
     std::uint64_t key = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
+    for (std::size_t i = from; i < from + 4; ++i) {
         key <<= 16;
         if (i < cell.size())
             key |= cell[i];
@@ -42,33 +50,51 @@ std::uint64_t widePrefix(std::u16string_view cell)
     return key;
 }
 
-int compareNarrow(std::string_view a, std::string_view b)
+// Sorts texts chunk by chunk: each round orders by (chunk, units left) and
+// hands every run of equal keys whose texts go on to the next chunk. Equal
+// chunks with fewer units left mean the shorter text is a prefix of the
+// longer, so it comes first. Every cell is read once per round it takes part
+// in, instead of once per comparison.
+template<typename Cell>
+void sortTexts(std::vector<Keyed> &keys, const Cell &cellOf, std::size_t unitsPerChunk)
 {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        if (a[i] != b[i]) {
-            const int ra = GridCodePage::rank[static_cast<unsigned char>(a[i])];
-            const int rb = GridCodePage::rank[static_cast<unsigned char>(b[i])];
-            return ra - rb;
+    struct Run
+    {
+        std::size_t begin;
+        std::size_t end;
+        std::size_t from;
+    };
+    std::vector<Run> runs { Run { 0, keys.size(), 0 } };
+    while (!runs.empty()) {
+        const Run run = runs.back();
+        runs.pop_back();
+        for (std::size_t i = run.begin; i < run.end; ++i) {
+            const auto cell = cellOf(keys[i].slot);
+            keys[i].chunk = chunkOf(cell, run.from);
+            const std::size_t left = cell.size() > run.from ? cell.size() - run.from : 0;
+            keys[i].rest = static_cast<std::uint32_t>(std::min<std::size_t>(left, unitsPerChunk + 1));
+        }
+        std::sort(keys.begin() + static_cast<std::ptrdiff_t>(run.begin),
+                  keys.begin() + static_cast<std::ptrdiff_t>(run.end), keyLess);
+        for (std::size_t i = run.begin; i < run.end;) {
+            std::size_t j = i + 1;
+            while (j < run.end && keys[j].chunk == keys[i].chunk && keys[j].rest == keys[i].rest)
+                ++j;
+            if (j - i > 1 && keys[i].rest > unitsPerChunk)
+                runs.push_back(Run { i, j, run.from + unitsPerChunk });
+            i = j;
         }
     }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-template<typename Less>
-void sortKeyed(std::vector<Keyed> &keys, bool descending, Less less)
-{
-    if (descending)
-        std::sort(keys.begin(), keys.end(), [&less](const Keyed &a, const Keyed &b) { return less(b, a); });
-    else
-        std::sort(keys.begin(), keys.end(), less);
-}
-
-void applyKeyed(RowStore &store, const std::vector<Keyed> &keys)
+void applyKeyed(RowStore &store, const std::vector<Keyed> &keys, bool descending)
 {
     std::vector<std::uint32_t> order(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i)
         order[i] = keys[i].slot;
+    // Equal keys may stand in any order, so descending is ascending reversed.
+    if (descending)
+        std::reverse(order.begin(), order.end());
     store.setOrder(std::move(order));
 }
 
@@ -88,59 +114,58 @@ void sortRowsAlphabetic(RowStore &store, int col, bool descending)
         sortRowsCustom(store, col, descending, [](const QString &a, const QString &b) { return QStringView(a).compare(b); });
         return;
     }
-    const std::vector<std::uint32_t> &order = store.order();
-    std::vector<Keyed> keys(order.size());
-    if (store.isWide(col)) {
-        for (std::size_t i = 0; i < order.size(); ++i)
-            keys[i] = Keyed { widePrefix(store.wideCell(col, static_cast<int>(order[i]))), order[i] };
-        sortKeyed(keys, descending, [&store, col](const Keyed &a, const Keyed &b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            return store.wideCell(col, static_cast<int>(a.slot)) < store.wideCell(col, static_cast<int>(b.slot));
-        });
-    } else {
-        for (std::size_t i = 0; i < order.size(); ++i)
-            keys[i] = Keyed { narrowPrefix(store.narrowCell(col, static_cast<int>(order[i]))), order[i] };
-        sortKeyed(keys, descending, [&store, col](const Keyed &a, const Keyed &b) {
-            if (a.prefix != b.prefix)
-                return a.prefix < b.prefix;
-            return compareNarrow(store.narrowCell(col, static_cast<int>(a.slot)),
-                                 store.narrowCell(col, static_cast<int>(b.slot))) < 0;
-        });
-    }
-    applyKeyed(store, keys);
+    // Equal keys may end in any order, so the keys start in slot order: the
+    // first round then reads each column buffer front to back.
+    std::vector<Keyed> keys(store.order().size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        keys[i].slot = static_cast<std::uint32_t>(i);
+    if (store.isWide(col))
+        sortTexts(keys, [&store, col](std::uint32_t slot) { return store.wideCell(col, static_cast<int>(slot)); }, 4);
+    else
+        sortTexts(keys, [&store, col](std::uint32_t slot) { return store.narrowCell(col, static_cast<int>(slot)); }, 8);
+    applyKeyed(store, keys, descending);
 }
 
 void sortRowsNumeric(RowStore &store, int col, bool descending)
 {
     if (!validColumn(store, col))
         return;
-    const std::vector<std::uint32_t> &order = store.order();
-    std::vector<std::pair<double, std::uint32_t>> keys(order.size());
+    // Keys in slot order, read front to back; the row order only matters for
+    // naming the first text that is no number.
+    const std::size_t slots = store.order().size();
+    std::vector<std::pair<double, std::uint32_t>> keys(slots);
     if (store.columnKind(col) == CellKind::Number) {
-        for (std::size_t i = 0; i < order.size(); ++i)
-            keys[i] = { store.numberCell(col, static_cast<int>(order[i])), order[i] };
+        for (std::size_t s = 0; s < slots; ++s)
+            keys[s] = { store.numberCell(col, static_cast<int>(s)), static_cast<std::uint32_t>(s) };
     } else {
         const QChar point = numberDecimalPoint();
         const bool wide = store.isWide(col);
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            const int slot = static_cast<int>(order[i]);
+        bool failed = false;
+        for (std::size_t s = 0; s < slots; ++s) {
+            const int slot = static_cast<int>(s);
             double value = 0;
             const bool ok = wide
                 ? tryParseNumberText(QStringView(store.wideCell(col, slot)), point, value)
                 : tryParseNumberText(store.narrowCell(col, slot), point, value);
-            if (!ok)
-                throw QmError(numberParseErrorText(store.slotText(col, slot)));
-            keys[i] = { value, order[i] };
+            if (!ok) {
+                failed = true;
+                value = std::numeric_limits<double>::quiet_NaN();
+            }
+            keys[s] = { value, static_cast<std::uint32_t>(s) };
+        }
+        if (failed) {
+            for (const std::uint32_t slot : store.order()) {
+                if (std::isnan(keys[slot].first))
+                    throw QmError(numberParseErrorText(store.slotText(col, static_cast<int>(slot))));
+            }
         }
     }
-    if (descending)
-        std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return b.first < a.first; });
-    else
-        std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<std::uint32_t> sorted(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i)
         sorted[i] = keys[i].second;
+    if (descending)
+        std::reverse(sorted.begin(), sorted.end());
     store.setOrder(std::move(sorted));
 }
 

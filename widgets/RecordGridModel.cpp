@@ -98,15 +98,42 @@ int RecordGridModel::visibleNeighbour(int storeRow, int step) const
 void RecordGridModel::beginBulkChange()
 {
     if (m_bulkDepth++ == 0)
-        beginResetModel();
+        m_bulkClearCount = m_store.clearCount();
 }
 
+// A load (the rows were cleared) resets the model. A filter or a sort keeps
+// the rows' identity out of it: rows dropped or added at the end, and a layout
+// change for the rest. A reset would make the view rebuild its per-row
+// bookkeeping from nothing, which at a million rows costs more than the filter.
 void RecordGridModel::endBulkChange()
 {
     if (m_bulkDepth == 0 || --m_bulkDepth > 0)
         return;
-    m_store.collectVisibleRows(m_visibleRows);
-    endResetModel();
+    m_store.collectVisibleRows(m_nextRows);
+    if (m_store.clearCount() != m_bulkClearCount) {
+        beginResetModel();
+        m_visibleRows.swap(m_nextRows);
+        endResetModel();
+        return;
+    }
+    const int oldCount = static_cast<int>(m_visibleRows.size());
+    const int newCount = static_cast<int>(m_nextRows.size());
+    if (newCount < oldCount) {
+        beginRemoveRows(QModelIndex(), newCount, oldCount - 1);
+        m_visibleRows.resize(static_cast<std::size_t>(newCount));
+        endRemoveRows();
+    }
+    const int common = std::min(oldCount, newCount);
+    if (common > 0) {
+        Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        std::copy(m_nextRows.begin(), m_nextRows.begin() + common, m_visibleRows.begin());
+        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    }
+    if (newCount > oldCount) {
+        beginInsertRows(QModelIndex(), oldCount, newCount - 1);
+        m_visibleRows.swap(m_nextRows);
+        endInsertRows();
+    }
 }
 
 void RecordGridModel::addRows(int count)

@@ -5,6 +5,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 
+#include <cstdint>
 #include <vector>
 
 struct GridColumn;
@@ -51,5 +52,7 @@ private:
     QList<GridColumn> m_columns;
     RowStore m_store;
     std::vector<int> m_visibleRows;
+    std::vector<int> m_nextRows;
     int m_bulkDepth = 0;
+    std::uint64_t m_bulkClearCount = 0;
 };
