@@ -11,6 +11,8 @@
 
 // Drives the real window with real events: finds controls by name, types,
 // clicks, and answers the modal dialogs the window opens.
+class RecordGrid;
+
 namespace WindowDriver {
 
 template<typename T = QWidget>
@@ -35,6 +37,9 @@ void onNextModal(const std::function<void(QWidget *)> &action);
 void acceptFileDialog(QWidget *dialog, const QString &path);
 // The text of the message box, then closes it with its default or OK button.
 QString readAndCloseMessageBox(QWidget *modal);
+
+// A real double-click on the cell that shows store row `row` of a record grid.
+void doubleClickCell(RecordGrid *grid, int col, int row);
 
 QByteArray readFile(const QString &path);
 QByteArray cp1251(const QString &text);

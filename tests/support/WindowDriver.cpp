@@ -1,6 +1,8 @@
 #include "WindowDriver.h"
 
 #include "app/Codepage.h"
+#include "widgets/RecordGrid.h"
+#include "widgets/RecordGridModel.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
@@ -89,6 +91,20 @@ QString readAndCloseMessageBox(QWidget *modal)
     else
         box->reject();
     return text;
+}
+
+void doubleClickCell(RecordGrid *grid, int col, int row)
+{
+    bringToFront(grid);
+    const QModelIndex index = grid->model()->index(grid->gridModel()->viewRow(row), col);
+    if (!index.isValid())
+        qFatal("row %d is not shown", row);
+    QApplication::processEvents();
+    grid->scrollTo(index);
+    QApplication::processEvents();
+    const QPoint centre = grid->visualRect(index).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centre);
 }
 
 QByteArray readFile(const QString &path)

@@ -1,0 +1,243 @@
+#include "WindowDriver.h"
+
+#include "app/Main.h"
+#include "app/TextPane.h"
+#include "widgets/RecordGrid.h"
+#include "widgets/SqlEditor.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace WindowDriver;
+
+namespace {
+
+struct Window
+{
+    QTemporaryDir root;
+    std::unique_ptr<TForm1> form;
+
+    Window()
+    {
+        form = std::make_unique<TForm1>(root.path());
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qFatal("window not exposed");
+    }
+
+    template<typename T = QWidget>
+    T *control(const QString &name) const { return find<T>(form.get(), name); }
+    RecordGrid *catalogue() const { return control<RecordGrid>(u"NextGrid2"_s); }
+    RecordGrid *contents() const { return control<RecordGrid>(u"NextGrid3"_s); }
+    QString text(const QString &name) const { return control<QLineEdit>(name)->text(); }
+    QStringList log() const { return form->Memo1()->lines(); }
+    QStringList pane() const { return form->Memo2()->lines(); }
+
+    void connectAndLoad(QRadioButton *kind = nullptr)
+    {
+        click(control(u"Button1"_s));
+        if (kind)
+            click(kind);
+        click(control(u"Button5"_s));
+    }
+
+    int rowOfItem(const QString &id) const
+    {
+        for (int row = 0; row < catalogue()->RowCount(); ++row)
+            if (catalogue()->Cells(0, row) == id)
+                return row;
+        return -1;
+    }
+
+    void ctrlA(QWidget *target)
+    {
+        bringToFront(target);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+    }
+
+    QStringList contentsRow(int row) const
+    {
+        QStringList cells;
+        for (int col = 0; col < 4; ++col)
+            cells << contents()->Cells(col, row);
+        return cells;
+    }
+};
+
+// Runs a script on a scratch database that holds empty copies of the fixture's target tables.
+QString runOnScratchCopy(const QString &scriptPath)
+{
+    const QString socket = QString::fromLocal8Bit(qgetenv("MYSQL_UNIX_PORT"));
+    const QStringList client{u"--no-defaults"_s, u"--socket="_s + socket, u"--user=root"_s, u"--password=kelp"_s};
+    QProcess setup;
+    setup.start(u"mariadb"_s, client);
+    setup.write("DROP DATABASE IF EXISTS qm_scratch_buylist; CREATE DATABASE qm_scratch_buylist;"
+                "CREATE TABLE qm_scratch_buylist.merchant_buylists LIKE vosteldb.merchant_buylists;"
+                "CREATE TABLE qm_scratch_buylist.merchant_shopids LIKE vosteldb.merchant_shopids;");
+    setup.closeWriteChannel();
+    setup.waitForFinished();
+    if (setup.exitCode() != 0)
+        return QString::fromLocal8Bit(setup.readAllStandardError());
+    QProcess run;
+    run.setStandardInputFile(scriptPath);
+    run.start(u"mariadb"_s, client + QStringList{u"--default-character-set=cp1251"_s, u"qm_scratch_buylist"_s});
+    run.waitForFinished();
+    if (run.exitCode() != 0)
+        return QString::fromLocal8Bit(run.readAllStandardError());
+    QProcess count;
+    count.start(u"mariadb"_s, client + QStringList{u"-N"_s, u"-e"_s,
+                                                   u"SELECT COUNT(*) FROM qm_scratch_buylist.merchant_buylists"_s});
+    count.waitForFinished();
+    return u"rows: "_s + QString::fromLocal8Bit(count.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class tst_BuylistPage : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+
+    void theRoadOfOneEntry()
+    {
+        Window w;
+        w.connectAndLoad();
+        const QString loaded = w.log().last();
+        QCOMPARE(loaded, w.form->TimeStr() + u"  Таблица \"weapon\" загружена"_s);
+        QVERIFY(w.catalogue()->RowCount() > 1000);
+
+        // A Cyrillic name query is compared as typed: only the capitalised name matches.
+        typeInto(w.control(u"search"_s), u"Рассвет"_s);
+        const int dawn = w.rowOfItem(u"2"_s);
+        QVERIFY(w.catalogue()->rowVisible(dawn));
+        int shown = 0;
+        for (int row = 0; row < w.catalogue()->RowCount(); ++row)
+            shown += w.catalogue()->rowVisible(row) ? 1 : 0;
+        QCOMPARE(shown, 1);
+
+        doubleClickCell(w.catalogue(), 2, dawn);
+        QCOMPARE(w.text(u"itemidEdit"_s), u"2"_s);
+        QCOMPARE(w.text(u"priceEdit"_s), u"5400"_s);
+        QCOMPARE(w.control<QLabel>(u"Label28"_s)->text(), u"Меч 'Рассвет'"_s);
+
+        typeInto(w.control(u"shopEdit"_s), u"7"_s);
+        click(w.control(u"Button6"_s));
+        const QStringList first{u"#weapon  Меч 'Рассвет'"_s,
+                                u"INSERT INTO `merchant_buylists` VALUES (2,5400,7,1,-1,-1,0,0);"_s, QString()};
+        QCOMPARE(w.pane(), first);
+        QCOMPARE(w.form->SynMemo1()->lines(), first);
+        QCOMPARE(w.text(u"orderEdit"_s), u"2"_s);
+        QCOMPARE(w.log().last(), w.form->TimeStr() + u"  предмет  Меч 'Рассвет'  добавлен"_s);
+
+        // The name with a line break from the database: the grid keeps it, the script line does not break.
+        typeInto(w.control(u"search"_s), QString());
+        const int bow = w.rowOfItem(u"5"_s);
+        doubleClickCell(w.catalogue(), 0, bow);
+        w.ctrlA(w.catalogue());
+        QCOMPARE(w.pane().mid(3), (QStringList{u"#weapon  Лук дальний"_s,
+                                               u"INSERT INTO `merchant_buylists` VALUES (5,250000,7,2,-1,-1,0,0);"_s,
+                                               QString()}));
+        QCOMPARE(w.contentsRow(1), (QStringList{u"5"_s, u"Лук\nдальний"_s, u"7"_s, u"250000"_s}));
+
+        // A hand-typed price is kept while "Обновлять цену" is cleared; Ctrl+A in the price box adds at once.
+        click(w.control(u"CheckBox1"_s));
+        typeInto(w.control(u"priceEdit"_s), u"12"_s);
+        doubleClickCell(w.catalogue(), 1, w.rowOfItem(u"3"_s));
+        QCOMPARE(w.text(u"priceEdit"_s), u"12"_s);
+        auto *price = w.control<QLineEdit>(u"priceEdit"_s);
+        price->setFocus();
+        QTest::keyClick(price, Qt::Key_9);
+        QTest::keyClick(price, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w.pane().at(7), u"INSERT INTO `merchant_buylists` VALUES (3,129,7,3,-1,-1,0,0);"_s);
+        QCOMPARE(price->text(), u"129"_s); // the key did not select or replace the text
+        QCOMPARE(w.contents()->RowCount(), 3);
+        QCOMPARE(w.form->ShopRowIndex(), 2);
+
+        const QStringList logBefore = w.log();
+        QVERIFY(w.form->close());
+        const QString logPath = w.root.filePath(u"logs/"_s + QDir(w.root.filePath(u"logs"_s)).entryList(QDir::Files).first());
+        const QString sqlPath = w.root.filePath(u"sql/"_s + QDir(w.root.filePath(u"sql"_s)).entryList(QDir::Files).first());
+        QCOMPARE(readFile(logPath), cp1251(w.log().join(u"\r\n"_s) + u"\r\n"_s));
+        QCOMPARE(w.log().mid(0, logBefore.size()), logBefore);
+        QCOMPARE(readFile(sqlPath), cp1251(w.pane().join(u"\r\n"_s)));
+        QCOMPARE(runOnScratchCopy(sqlPath), u"rows: 3"_s);
+    }
+
+    void reloadingReplacesRowsAndShowsThemAll()
+    {
+        Window w;
+        w.connectAndLoad();
+        typeInto(w.control(u"gradesortEdit"_s), u"s"_s);
+        bool onlyGradeS = true;
+        for (int row = 0; row < w.catalogue()->RowCount(); ++row)
+            if (w.catalogue()->rowVisible(row) != w.catalogue()->Cells(3, row).contains(u's', Qt::CaseInsensitive))
+                onlyGradeS = false;
+        QVERIFY(onlyGradeS);
+
+        w.connectAndLoad(w.control<QRadioButton>(u"RadioButton2"_s));
+        QCOMPARE(w.log().last(), w.form->TimeStr() + u"  Таблица \"armor\" загружена"_s);
+        QCOMPARE(w.catalogue()->Cells(1, w.rowOfItem(u"1"_s)), u"light"_s);
+        QCOMPARE(w.catalogue()->Cells(2, w.rowOfItem(u"1"_s)), u"Кожаная куртка"_s);
+        for (int row = 0; row < w.catalogue()->RowCount(); ++row)
+            QVERIFY(w.catalogue()->rowVisible(row));
+        QCOMPARE(w.text(u"gradesortEdit"_s), u"s"_s);
+    }
+
+    void entryWithoutPickOrNumberFails()
+    {
+        Window w;
+        // Filters on the empty grid change nothing.
+        typeInto(w.control(u"search"_s), u"x"_s);
+        QCOMPARE(w.catalogue()->RowCount(), 0);
+
+        click(w.control(u"Button6"_s));
+        QCOMPARE(w.pane(), (QStringList{u"#weapon  "_s, u"INSERT INTO `merchant_buylists` VALUES (,,,1,-1,-1,0,0);"_s, QString()}));
+
+        typeInto(w.control(u"orderEdit"_s), u"abc"_s);
+        const int logLines = w.log().size();
+        QString shown;
+        onNextModal([&](QWidget *box) { shown = readAndCloseMessageBox(box); });
+        click(w.control(u"Button6"_s));
+        QCOMPARE(shown, u"'abc' is not a valid integer value."_s);
+        QCOMPARE(w.contents()->RowCount(), 2);
+        QCOMPARE(w.pane().size(), 6);
+        QCOMPARE(w.pane().at(4), u"INSERT INTO `merchant_buylists` VALUES (,,,abc,-1,-1,0,0);"_s);
+        QCOMPARE(w.text(u"orderEdit"_s), u"abc"_s);
+        QCOMPARE(w.log().size(), logLines);
+    }
+
+    void ctrlAWorksOnEveryControlOfTheForm()
+    {
+        Window w;
+        const QStringList controls{u"NextGrid2"_s, u"NextGrid3"_s, u"Button5"_s, u"Button6"_s, u"shopEdit"_s,
+                                   u"itemidEdit"_s, u"priceEdit"_s, u"orderEdit"_s, u"search"_s,
+                                   u"typesortEdit"_s, u"gradesortEdit"_s, u"sellsortEdit"_s,
+                                   u"RadioButton1"_s, u"RadioButton2"_s, u"RadioButton3"_s};
+        int entries = 0;
+        for (const QString &name : controls) {
+            w.ctrlA(w.control(name));
+            ++entries;
+            QVERIFY2(w.contents()->RowCount() == entries, qPrintable(name));
+        }
+        QCOMPARE(w.text(u"orderEdit"_s), QString::number(entries + 1));
+        w.ctrlA(w.control(u"CheckBox1"_s));
+        QCOMPARE(w.contents()->RowCount(), entries);
+        // The search box kept its text unselected: Ctrl+A is the shortcut, not select-all.
+        QVERIFY(!w.control<QLineEdit>(u"search"_s)->hasSelectedText());
+    }
+};
+
+QTEST_MAIN(tst_BuylistPage)
+#include "tst_buylistpage.moc"
