@@ -59,6 +59,10 @@ SqlEditor::SqlEditor(QWidget *parent)
     SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, (unsigned long)(SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION));
     // Scrolling stops when the last line reaches the bottom of the view.
     SendScintilla(SCI_SETENDATLASTLINE, 1UL);
+    // Nobody listens for changes of styles or line states, and each would be a signal
+    // with ten arguments.
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  (unsigned long)(SC_MODEVENTMASKALL & ~(SC_MOD_CHANGESTYLE | SC_MOD_CHANGELINESTATE)));
 
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &SqlEditor::showScrollHint);
     connect(this, &QsciScintilla::textChanged, this, [this] {
@@ -75,7 +79,13 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
         && (m_mirroredCount == 0 || paneLines.at(m_mirroredCount - 1) == m_lastMirroredLine);
 
     m_mirroring = true;
+    // No change notices while the text is put in: QScintilla's accessibility support
+    // turns every notice into a character count from the start of the document,
+    // which would make each mirror cost the whole script. One textChanged follows.
+    const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+    SendScintilla(SCI_SETMODEVENTMASK, 0UL);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    bool changed = false;
     if (tailOnly) {
         if (count > m_mirroredCount) {
             QString tail;
@@ -86,11 +96,13 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
             }
             const QByteArray bytes = tail.toUtf8();
             SendScintilla(SCI_APPENDTEXT, (unsigned long)bytes.size(), bytes.constData());
+            changed = !bytes.isEmpty();
         }
     } else {
         const QByteArray bytes = paneLines.join(u'\n').toUtf8();
         SendScintilla(SCI_CLEARALL);
         SendScintilla(SCI_APPENDTEXT, (unsigned long)bytes.size(), bytes.constData());
+        changed = true;
     }
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
@@ -103,6 +115,9 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
 
     m_mirroredCount = count;
     m_lastMirroredLine = count > 0 ? paneLines.last() : QString();
+    SendScintilla(SCI_SETMODEVENTMASK, (unsigned long)eventMask);
+    if (changed)
+        Q_EMIT textChanged();
     m_mirrorIntact = true;
     m_mirroring = false;
 }

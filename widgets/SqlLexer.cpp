@@ -2,6 +2,8 @@
 
 #include "widgets/QsciHeaders.h"
 
+#include <algorithm>
+
 namespace {
 
 QColor fixedColor(SqlTokenClass cls, const QPalette &palette)
@@ -156,17 +158,21 @@ void SqlLexer::styleText(int start, int end)
     if (!text)
         return;
 
-    startStyling(int(from));
+    // The styles of the whole range go to Scintilla in one message.
+    m_styles.assign(std::size_t(to - from), char(styleOf(SqlTokenClass::Space)));
     for (long line = firstLine; line <= lastLine; ++line) {
         const long lineStart = ed->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, line);
         const long lineEnd = ed->SendScintilla(QsciScintilla::SCI_GETLINEENDPOSITION, line);
-        const long next = line < lastLine ? ed->SendScintilla(QsciScintilla::SCI_POSITIONFROMLINE, line + 1) : to;
         decodeLine(text + (lineStart - from), int(lineEnd - lineStart));
         state = tokenizeSqlLine(m_text, state, m_tokens);
-        for (const SqlToken &t : m_tokens)
-            setStyling(m_offsets[std::size_t(t.start + t.length)] - m_offsets[std::size_t(t.start)], styleOf(t.cls));
-        if (next > lineEnd)
-            setStyling(int(next - lineEnd), styleOf(SqlTokenClass::Space));
+        char *styles = m_styles.data() + (lineStart - from);
+        for (const SqlToken &t : m_tokens) {
+            const int first = m_offsets[std::size_t(t.start)];
+            const int last = m_offsets[std::size_t(t.start + t.length)];
+            std::fill(styles + first, styles + last, char(styleOf(t.cls)));
+        }
         ed->SendScintilla(QsciScintilla::SCI_SETLINESTATE, (unsigned long)line, long(state));
     }
+    startStyling(int(from));
+    ed->SendScintilla(QsciScintilla::SCI_SETSTYLINGEX, (unsigned long)m_styles.size(), m_styles.data());
 }

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QString>
 
+#include <string>
 #include <vector>
 
 // Colours a MySQL script in a QsciScintilla editor. The tokenizer does the
@@ -47,4 +48,5 @@ private:
     QString m_text;
     std::vector<int> m_offsets;
     std::vector<SqlToken> m_tokens;
+    std::string m_styles;
 };
