@@ -108,23 +108,6 @@ private Q_SLOTS:
         QCOMPARE(block.statement, statement);
     }
 
-    void statementHasFortyOneValues()
-    {
-        // Plain values without commas inside: the list splits into its positions.
-        NpcForm form = traderForm();
-        form.undead = true;
-        const QString statement = merchantNpcBlock(form).statement;
-        const QString prefix = u"INSERT INTO `npc` VALUES ("_s;
-        QVERIFY(statement.startsWith(prefix));
-        QVERIFY(statement.endsWith(u");"_s));
-        const QStringList values = statement.mid(prefix.size(), statement.size() - prefix.size() - 2).split(u',');
-        QCOMPARE(values.size(), 41);
-        QCOMPARE(values.at(10), u"'male'"_s);
-        QCOMPARE(values.at(11), u"'ZantMerchant'"_s);
-        QCOMPARE(values.at(39), u"1"_s);
-        QCOMPARE(values.at(40), u"0"_s);
-    }
-
     void literalEscapes_data()
     {
         QTest::addColumn<QString>("text");

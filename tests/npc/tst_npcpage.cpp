@@ -255,16 +255,8 @@ private Q_SLOTS:
     {
         auto fixture = makePage(QString());
         NpcPage &page = *fixture->page;
-        QCOMPARE(page.Button2()->text(), u"Загрузить"_s);
-        QCOMPARE(page.Button2()->size(), QSize(89, 25));
-        QCOMPARE(page.Edit5()->width(), 225);
         QCOMPARE(page.NextGrid1()->size(), QSize(417, 425));
-        QCOMPARE(page.GroupBox1()->title(), u"Параметры"_s);
         QCOMPARE(page.GroupBox1()->size(), QSize(401, 345));
-        QCOMPARE(page.Button3()->text(), u"Добавить"_s);
-        QCOMPARE(page.Male()->text(), u"Male"_s);
-        QCOMPARE(page.Female()->text(), u"Female"_s);
-        QCOMPARE(page.Undead()->text(), u"Undead"_s);
         QVERIFY(!page.Male()->isChecked() && !page.Female()->isChecked() && !page.Undead()->isChecked());
         // Nothing overlaps: the form ends before the browser starts, and all of it fits the page.
         QVERIFY(page.GroupBox1()->geometry().right() < page.NextGrid1()->geometry().left());
@@ -272,14 +264,7 @@ private Q_SLOTS:
             QVERIFY2(QRect(0, 0, 849, 471).contains(child->geometry()), qPrintable(child->objectName()));
 
         const QAbstractItemModel *model = page.NextGrid1()->model();
-        const QStringList captions{u"idTemplate"_s, u"Name"_s, u"Class"_s, u"c_r"_s, u"c_h"_s,
-                                   u"sex"_s,        u"aggro"_s, u"rhand"_s, u"lhand"_s, u"armor"_s};
-        const QList<int> widths{60, 160, 100, 40, 40, 50, 40, 40, 40, 40};
         QCOMPARE(model->columnCount(), 10);
-        for (int col = 0; col < 10; ++col) {
-            QCOMPARE(model->headerData(col, Qt::Horizontal).toString(), captions[col]);
-            QCOMPARE(page.NextGrid1()->columnWidth(col), widths[col]);
-        }
         QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
                  Qt::AlignHCenter);
         QCOMPARE(page.NextGrid1()->sortedColumnStyle(), SortedColumnStyle::Darker);
