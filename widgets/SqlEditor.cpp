@@ -15,11 +15,13 @@ namespace {
 constexpr int TabWidth = 8;
 const QColor MoneyGreen(192, 220, 192);
 
-QFont courierNew(int pixelSize)
+// Scintilla takes font sizes in points only, so the pixel height is turned
+// into points at the widget's resolution.
+QFont courierNew(int pixelSize, const QWidget &widget)
 {
     QFont f(u"Courier New"_s);
     f.setStyleHint(QFont::TypeWriter);
-    f.setPixelSize(pixelSize);
+    f.setPointSizeF(pixelSize * 72.0 / widget.logicalDpiY());
     return f;
 }
 
@@ -33,11 +35,11 @@ SqlEditor::SqlEditor(QWidget *parent)
     setUtf8(true);
     setEolMode(EolUnix);
 
-    m_lexer = new SqlLexer(courierNew(13), palette(), this);
+    m_lexer = new SqlLexer(courierNew(13, *this), palette(), this);
     setLexer(m_lexer);
 
     // The gutter: line numbers in an 11 pixel Courier New.
-    setMarginsFont(courierNew(11));
+    setMarginsFont(courierNew(11, *this));
     setMarginType(0, NumberMargin);
     setMarginLineNumbers(0, true);
     setMarginWidth(0, u"000000"_s);
@@ -46,6 +48,7 @@ SqlEditor::SqlEditor(QWidget *parent)
 
     setCaretLineVisible(true);
     setCaretLineBackgroundColor(MoneyGreen);
+    SendScintilla(SCI_SETCARETLINEVISIBLEALWAYS, 1UL);  // marked also while another control has the focus
 
     setAutoIndent(true);
     setIndentationsUseTabs(false);  // Tab types blanks
@@ -101,6 +104,8 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
     } else {
         const QByteArray bytes = paneLines.join(u'\n').toUtf8();
         SendScintilla(SCI_CLEARALL);
+        // Room to grow, so that the appends that follow do not move the whole text.
+        SendScintilla(SCI_ALLOCATE, (unsigned long)(bytes.size() + bytes.size() / 2 + 65536));
         SendScintilla(SCI_APPENDTEXT, (unsigned long)bytes.size(), bytes.constData());
         changed = true;
     }

@@ -63,7 +63,7 @@ BlockCost blockCost(SqlEditor &ed, int startLines)
     ed.viewport()->repaint();
     std::vector<double> mirror;
     std::vector<double> painted;
-    for (int b = 0; b < 60; ++b) {
+    for (int b = 0; b < 200; ++b) {
         const QStringList block = scriptBlock(startLines / 3 + b);
         QElapsedTimer t;
         t.start();

@@ -217,7 +217,7 @@ void tst_SqlEditor::classColoursAndFonts()
     QCOMPARE(send(*m_ed, QsciScintilla::SCI_STYLEGETITALIC, (unsigned long)style) != 0, italic);
     const QFont font = m_ed->sqlLexer()->font(style);
     QCOMPARE(font.family(), u"Courier New"_s);
-    QCOMPARE(font.pixelSize(), 13);
+    QCOMPARE(qRound(font.pointSizeF() * m_ed->logicalDpiY() / 72.0), 13);  // 13 pixels high
 }
 
 void tst_SqlEditor::editorSettings()
@@ -226,6 +226,7 @@ void tst_SqlEditor::editorSettings()
     QCOMPARE(QColor(int(caretLine & 0xff), int((caretLine >> 8) & 0xff), int((caretLine >> 16) & 0xff)),
              QColor(192, 220, 192));
     QVERIFY(send(*m_ed, QsciScintilla::SCI_GETCARETLINEVISIBLE));
+    QVERIFY(send(*m_ed, QsciScintilla::SCI_GETCARETLINEVISIBLEALWAYS));
     QCOMPARE(m_ed->tabWidth(), 8);
     QVERIFY(!m_ed->indentationsUseTabs());
     QVERIFY(m_ed->autoIndent());
