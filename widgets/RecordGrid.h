@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/GridColumn.h"
 #include "widgets/RowStore.h"
 
 #include <QList>
@@ -14,19 +15,6 @@
 class QKeyEvent;
 class RecordGridDelegate;
 class RecordGridModel;
-
-enum class SortKind { Alphabetic, Numeric, Custom };
-enum class SortedColumnStyle { Plain, Darker };
-
-struct GridColumn
-{
-    QString caption;
-    int width;
-    SortKind sortKind = SortKind::Alphabetic;
-    CellKind cellKind = CellKind::Text;
-    Qt::Alignment headerAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    Qt::Alignment cellAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-};
 
 // A read-only table of text and number cells addressed by (column, row): rows
 // can be hidden, a header click sorts, one cell can be selected, and the owner

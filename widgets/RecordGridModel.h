@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/GridColumn.h"
 #include "widgets/RowStore.h"
 
 #include <QAbstractTableModel>
@@ -7,8 +8,6 @@
 
 #include <cstdint>
 #include <vector>
-
-struct GridColumn;
 
 // The table the view shows: the visible rows of a store, in store order. The
 // view's row is a position in that list; the store's row index is what the

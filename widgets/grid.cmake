@@ -10,6 +10,7 @@ target_sources(qm_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/RowStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RowStore.h)
 target_sources(qm_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/GridColumn.h
   ${CMAKE_CURRENT_LIST_DIR}/RecordGrid.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordGrid.h
   ${CMAKE_CURRENT_LIST_DIR}/RecordGridDelegate.cpp
