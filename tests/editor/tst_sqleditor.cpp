@@ -1,7 +1,9 @@
 #include "widgets/SqlEditor.h"
 #include "widgets/SqlLexer.h"
 
+#include <QScrollBar>
 #include <QTest>
+#include <QToolTip>
 
 #include <cstdlib>
 
@@ -75,6 +77,7 @@ private Q_SLOTS:
     void smartTabFollowsTheLineAbove();
     void caretGoesPastTheLineEnd();
     void trailingBlanksAndIndentStay();
+    void draggingTheScrollBarHintsTheLine();
 
 private:
     SqlEditor *m_ed = nullptr;
@@ -429,6 +432,21 @@ void tst_SqlEditor::trailingBlanksAndIndentStay()
     QTest::keyClick(m_ed, Qt::Key_Return);
     QTest::keyClicks(m_ed, u"b"_s);
     QCOMPARE(m_ed->lines(), (QStringList{u"  a   "_s, u"  b"_s}));
+}
+
+void tst_SqlEditor::draggingTheScrollBarHintsTheLine()
+{
+    QStringList pane;
+    for (int i = 0; i < 500; ++i)
+        pane << u"SELECT %1;"_s.arg(i);
+    m_ed->mirrorPane(pane);
+    QScrollBar *bar = m_ed->verticalScrollBar();
+    QVERIFY(bar->maximum() > 100);
+    bar->setSliderDown(true);
+    bar->setSliderPosition(99);
+    QTRY_COMPARE(QToolTip::text(), u"Строка: 100"_s);
+    bar->setSliderDown(false);
+    QCOMPARE(m_ed->firstVisibleLine(), 99);
 }
 
 QTEST_MAIN(tst_SqlEditor)
