@@ -14,16 +14,28 @@
 
 namespace {
 
+// Two chunks of a cell, most significant first, the units left from the
+// first chunk on (capped just above what the chunks hold), and the slot.
 struct Keyed
 {
-    std::uint64_t chunk;
-    std::uint32_t rest; // code units left from the chunk on, at most 9
+    std::uint64_t high;
+    std::uint64_t low;
+    std::uint32_t rest;
     std::uint32_t slot;
 };
 
 bool keyLess(const Keyed &a, const Keyed &b)
 {
-    return a.chunk != b.chunk ? a.chunk < b.chunk : a.rest < b.rest;
+    if (a.high != b.high)
+        return a.high < b.high;
+    if (a.low != b.low)
+        return a.low < b.low;
+    return a.rest < b.rest;
+}
+
+bool keyEqual(const Keyed &a, const Keyed &b)
+{
+    return a.high == b.high && a.low == b.low && a.rest == b.rest;
 }
 
 // One chunk of a cell from code unit `from`, most significant first, with
@@ -50,14 +62,15 @@ std::uint64_t chunkOf(std::u16string_view cell, std::size_t from)
     return key;
 }
 
-// Sorts texts chunk by chunk: each round orders by (chunk, units left) and
-// hands every run of equal keys whose texts go on to the next chunk. Equal
+// Sorts texts two chunks at a time: each round orders by (chunks, units left) and
+// hands every run of equal keys whose texts go on to the next round. Equal
 // chunks with fewer units left mean the shorter text is a prefix of the
 // longer, so it comes first. Every cell is read once per round it takes part
 // in, instead of once per comparison.
 template<typename Cell>
 void sortTexts(std::vector<Keyed> &keys, const Cell &cellOf, std::size_t unitsPerChunk)
 {
+    const std::size_t unitsPerRound = 2 * unitsPerChunk;
     struct Run
     {
         std::size_t begin;
@@ -70,18 +83,19 @@ void sortTexts(std::vector<Keyed> &keys, const Cell &cellOf, std::size_t unitsPe
         runs.pop_back();
         for (std::size_t i = run.begin; i < run.end; ++i) {
             const auto cell = cellOf(keys[i].slot);
-            keys[i].chunk = chunkOf(cell, run.from);
+            keys[i].high = chunkOf(cell, run.from);
+            keys[i].low = chunkOf(cell, run.from + unitsPerChunk);
             const std::size_t left = cell.size() > run.from ? cell.size() - run.from : 0;
-            keys[i].rest = static_cast<std::uint32_t>(std::min<std::size_t>(left, unitsPerChunk + 1));
+            keys[i].rest = static_cast<std::uint32_t>(std::min<std::size_t>(left, unitsPerRound + 1));
         }
         std::sort(keys.begin() + static_cast<std::ptrdiff_t>(run.begin),
                   keys.begin() + static_cast<std::ptrdiff_t>(run.end), keyLess);
         for (std::size_t i = run.begin; i < run.end;) {
             std::size_t j = i + 1;
-            while (j < run.end && keys[j].chunk == keys[i].chunk && keys[j].rest == keys[i].rest)
+            while (j < run.end && keyEqual(keys[j], keys[i]))
                 ++j;
-            if (j - i > 1 && keys[i].rest > unitsPerChunk)
-                runs.push_back(Run { i, j, run.from + unitsPerChunk });
+            if (j - i > 1 && keys[i].rest > unitsPerRound)
+                runs.push_back(Run { i, j, run.from + unitsPerRound });
             i = j;
         }
     }
