@@ -6,9 +6,11 @@
 #include "widgets/RowStore.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -42,6 +44,17 @@ bool keyEqual(const Keyed &a, const Keyed &b)
 // 8 bits per narrow byte (its rank in UTF-16 order) or 16 per wide unit.
 std::uint64_t chunkOf(std::string_view cell, std::size_t from)
 {
+    // Bytes below 0x80 are their own rank: eight of them load as one word.
+    if (from + 8 <= cell.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, cell.data() + from, 8);
+        if ((word & 0x8080808080808080ULL) == 0) {
+            if constexpr (std::endian::native == std::endian::little)
+                return __builtin_bswap64(word);
+            else
+                return word;
+        }
+    }
     std::uint64_t key = 0;
     for (std::size_t i = from; i < from + 8; ++i) {
         key <<= 8;
@@ -136,7 +149,15 @@ void sortRowsAlphabetic(RowStore &store, int col, bool descending)
     if (store.isWide(col))
         sortTexts(keys, [&store, col](std::uint32_t slot) { return store.wideCell(col, static_cast<int>(slot)); }, 4);
     else
-        sortTexts(keys, [&store, col](std::uint32_t slot) { return store.narrowCell(col, static_cast<int>(slot)); }, 8);
+    {
+        const RowStore::NarrowColumn column = store.narrowColumn(col);
+        const auto filled = static_cast<std::uint32_t>(column.filledSlots);
+        sortTexts(keys, [column, filled](std::uint32_t slot) {
+            if (slot >= filled)
+                return std::string_view();
+            return std::string_view(column.bytes + column.offsets[slot], column.offsets[slot + 1] - column.offsets[slot]);
+        }, 8);
+    }
     applyKeyed(store, keys, descending);
 }
 

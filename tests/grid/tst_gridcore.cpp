@@ -257,6 +257,12 @@ void tst_GridCore::sortTexts_data()
     // Ё (U+0401) sorts before А (U+0410) although its code-page byte is lower; € (U+20AC) after both.
     QTest::newRow("code units not bytes") << QStringList { u"€"_s, u"А"_s, u"Ё"_s, u"z"_s } << false << false
                                           << QStringList { u"z"_s, u"Ё"_s, u"А"_s, u"€"_s };
+    QTest::newRow("long texts, code units past the eighth")
+        << QStringList { u"Long sword of Алка"_s, u"Long sword of zeta"_s, u"Long sword of Ёлка"_s, u"Long sword"_s,
+                         u"Long swordЁ"_s, u"Long sword "_s, u"Ёлка long name"_s, u"Long sword of Ёлка"_s }
+        << false << false
+        << QStringList { u"Long sword"_s, u"Long sword "_s, u"Long sword of zeta"_s, u"Long sword of Ёлка"_s,
+                         u"Long sword of Ёлка"_s, u"Long sword of Алка"_s, u"Long swordЁ"_s, u"Ёлка long name"_s };
     QTest::newRow("numeric with blanks and signs") << QStringList { u" 2"_s, u"-1"_s, u"1e1"_s } << true << false
                                                    << QStringList { u"-1"_s, u" 2"_s, u"1e1"_s };
 }
