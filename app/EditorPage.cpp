@@ -25,13 +25,6 @@ EditorPage::EditorPage(Shell &shell, QWidget *parent)
     m_button8 = addButton(this, u"Button8"_s, u"Сохранить"_s, QRect(8, 432, 75, 25));
     connect(m_button8, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button8Click(); }); });
 
-    m_saveDialog = new QFileDialog(this);
-    m_saveDialog->setObjectName(u"SaveDialog1"_s);
-    m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    m_saveDialog->setFileMode(QFileDialog::AnyFile);
-    m_saveDialog->setNameFilter(u"sql files (*.sql)"_s);
-    // Replacing is confirmed by the page itself, for the name as it will be written.
-    m_saveDialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
 }
 
 bool EditorPage::confirmReplace(const QString &path)
@@ -44,14 +37,30 @@ bool EditorPage::confirmReplace(const QString &path)
     return box.exec() == QMessageBox::Yes;
 }
 
+QFileDialog *EditorPage::saveDialog()
+{
+    // Made on first use: a file dialog is costly to build and most runs never save by hand.
+    if (!m_saveDialog) {
+        m_saveDialog = new QFileDialog(this);
+        m_saveDialog->setObjectName(u"SaveDialog1"_s);
+        m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+        m_saveDialog->setFileMode(QFileDialog::AnyFile);
+        m_saveDialog->setNameFilter(u"sql files (*.sql)"_s);
+        // Replacing is confirmed by the page itself, for the name as it will be written.
+        m_saveDialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+    }
+    return m_saveDialog;
+}
+
 void EditorPage::Button8Click()
 {
     const QString timeStr = m_shell.refreshTimeStr();
     // The dialog offers the name chosen last, also after a cancel.
-    m_saveDialog->selectFile(m_lastChosen);
-    if (m_saveDialog->exec() != QDialog::Accepted || m_saveDialog->selectedFiles().isEmpty())
+    QFileDialog *dialog = saveDialog();
+    dialog->selectFile(m_lastChosen);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return;
-    const QString chosen = m_saveDialog->selectedFiles().constFirst();
+    const QString chosen = dialog->selectedFiles().constFirst();
     m_lastChosen = chosen;
 
     const QString path = chosen.endsWith(u".sql"_s, Qt::CaseInsensitive) ? chosen : chosen + u".sql"_s;

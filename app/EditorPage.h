@@ -19,11 +19,12 @@ public:
     void Button8Click();
 
 private:
+    QFileDialog *saveDialog();
     bool confirmReplace(const QString &path);
 
     Shell &m_shell;
     SqlEditor *m_editor;
     QPushButton *m_button8;
-    QFileDialog *m_saveDialog;
+    QFileDialog *m_saveDialog = nullptr;
     QString m_lastChosen;
 };
