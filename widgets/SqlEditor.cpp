@@ -62,16 +62,20 @@ SqlEditor::SqlEditor(QWidget *parent)
     SendScintilla(SCI_SETVIRTUALSPACEOPTIONS, (unsigned long)(SCVS_USERACCESSIBLE | SCVS_RECTANGULARSELECTION));
     // Scrolling stops when the last line reaches the bottom of the view.
     SendScintilla(SCI_SETENDATLASTLINE, 1UL);
-    // Nobody listens for changes of styles or line states, and each would be a signal
-    // with ten arguments.
-    SendScintilla(SCI_SETMODEVENTMASK,
-                  (unsigned long)(SC_MODEVENTMASKALL & ~(SC_MOD_CHANGESTYLE | SC_MOD_CHANGELINESTATE)));
+    // Change notices: only the ones sent before a change. QScintilla's accessibility
+    // support answers each notice of a done insertion or deletion by counting the
+    // characters from the start of the document up to it, which made every key typed
+    // near the end of a long script cost the whole script. textChanged and
+    // linesChanged are emitted here instead, once the event that made the change
+    // has been handled.
+    SendScintilla(SCI_SETMODEVENTMASK, (unsigned long)(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char *, int, int, int, int, int, int, int) {
+                if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+                    noteTextChange();
+            });
 
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &SqlEditor::showScrollHint);
-    connect(this, &QsciScintilla::textChanged, this, [this] {
-        if (!m_mirroring)
-            m_mirrorIntact = false;
-    });
 }
 
 void SqlEditor::mirrorPane(const QStringList &paneLines)
@@ -81,12 +85,9 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
     const bool tailOnly = m_mirrorIntact && count >= m_mirroredCount
         && (m_mirroredCount == 0 || paneLines.at(m_mirroredCount - 1) == m_lastMirroredLine);
 
+    flushTextChanged();
+    const long linesBefore = SendScintilla(SCI_GETLINECOUNT);
     m_mirroring = true;
-    // No change notices while the text is put in: QScintilla's accessibility support
-    // turns every notice into a character count from the start of the document,
-    // which would make each mirror cost the whole script. One textChanged follows.
-    const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
-    SendScintilla(SCI_SETMODEVENTMASK, 0UL);
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     bool changed = false;
     if (tailOnly) {
@@ -120,11 +121,13 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
 
     m_mirroredCount = count;
     m_lastMirroredLine = count > 0 ? paneLines.last() : QString();
-    SendScintilla(SCI_SETMODEVENTMASK, (unsigned long)eventMask);
-    if (changed)
-        Q_EMIT textChanged();
     m_mirrorIntact = true;
     m_mirroring = false;
+    if (changed) {
+        Q_EMIT textChanged();
+        if (SendScintilla(SCI_GETLINECOUNT) != linesBefore)
+            Q_EMIT linesChanged();
+    }
 }
 
 QStringList SqlEditor::lines() const
@@ -158,6 +161,41 @@ void SqlEditor::setModified(bool modified)
         m_keptModified = false;
         QsciScintilla::setModified(false);
     }
+}
+
+void SqlEditor::noteTextChange()
+{
+    if (m_mirroring)
+        return;
+    m_mirrorIntact = false;
+    if (!m_changePending) {
+        m_changePending = true;
+        m_linesBeforeChange = SendScintilla(SCI_GETLINECOUNT);
+    }
+}
+
+void SqlEditor::flushTextChanged()
+{
+    if (!m_changePending)
+        return;
+    m_changePending = false;
+    Q_EMIT textChanged();
+    if (SendScintilla(SCI_GETLINECOUNT) != m_linesBeforeChange)
+        Q_EMIT linesChanged();
+}
+
+bool SqlEditor::event(QEvent *event)
+{
+    const bool handled = QsciScintilla::event(event);
+    flushTextChanged();
+    return handled;
+}
+
+bool SqlEditor::viewportEvent(QEvent *event)
+{
+    const bool handled = QsciScintilla::viewportEvent(event);
+    flushTextChanged();
+    return handled;
 }
 
 void SqlEditor::keyPressEvent(QKeyEvent *event)

@@ -10,6 +10,11 @@ class SqlLexer;
 // The script editor: a code editor for MySQL scripts with highlighting, a
 // marked caret line and the house editing options, plus the mirror that keeps
 // it a copy of the SQL pane.
+//
+// textChanged and linesChanged come once per event that changed the text,
+// after the event was handled, and once per mirror that changed it; a change
+// made by calling the editor's functions directly is reported with the next
+// event the editor receives.
 class SqlEditor : public QsciScintilla
 {
     Q_OBJECT
@@ -41,6 +46,8 @@ public:
     SqlLexer *sqlLexer() const { return m_lexer; }
 
 protected:
+    bool event(QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
@@ -51,6 +58,10 @@ private:
     // non-empty line above. Returns false when the key is left to Scintilla.
     bool smartTab();
     void showScrollHint(int value);
+    // Scintilla is about to change the text (anything but the mirror).
+    void noteTextChange();
+    // textChanged (and linesChanged) for the changes noted since the last call.
+    void flushTextChanged();
 
     SqlLexer *m_lexer = nullptr;
     bool m_mirroring = false;
@@ -59,4 +70,6 @@ private:
     qsizetype m_mirroredCount = 0;
     QString m_lastMirroredLine;
     bool m_keptModified = false;
+    bool m_changePending = false;
+    long m_linesBeforeChange = 0;
 };

@@ -2,6 +2,7 @@
 #include "widgets/SqlLexer.h"
 
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolTip>
 
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void caretGoesPastTheLineEnd();
     void trailingBlanksAndIndentStay();
     void draggingTheScrollBarHintsTheLine();
+    void changeSignalsOncePerEditAndPerMirror();
 
 private:
     SqlEditor *m_ed = nullptr;
@@ -447,6 +449,37 @@ void tst_SqlEditor::draggingTheScrollBarHintsTheLine()
     QTRY_COMPARE(QToolTip::text(), u"Строка: 100"_s);
     bar->setSliderDown(false);
     QCOMPARE(m_ed->firstVisibleLine(), 99);
+}
+
+void tst_SqlEditor::changeSignalsOncePerEditAndPerMirror()
+{
+    QSignalSpy text(m_ed, &QsciScintilla::textChanged);
+    QSignalSpy lines(m_ed, &QsciScintilla::linesChanged);
+
+    QStringList pane = {u"#a"_s, u"SELECT 1;"_s};
+    m_ed->mirrorPane(pane);
+    QCOMPARE(text.size(), 1);
+    QCOMPARE(lines.size(), 1);
+    m_ed->mirrorPane(pane);  // nothing new
+    QCOMPARE(text.size(), 1);
+
+    QTest::keyClick(m_ed, Qt::Key_X);
+    QCOMPARE(text.size(), 2);
+    QCOMPARE(lines.size(), 1);
+    QTest::keyClick(m_ed, Qt::Key_Return);
+    QCOMPARE(text.size(), 3);
+    QCOMPARE(lines.size(), 2);
+    QTest::keyClick(m_ed, Qt::Key_Backspace);
+    QCOMPARE(text.size(), 4);
+    QCOMPARE(lines.size(), 3);
+    QTest::keyClick(m_ed, Qt::Key_Right);  // no change
+    QCOMPARE(text.size(), 4);
+
+    // The operator's edit makes the next mirror a full replacement.
+    pane << QString();
+    m_ed->mirrorPane(pane);
+    QCOMPARE(text.size(), 5);
+    QCOMPARE(m_ed->lines(), pane);
 }
 
 QTEST_MAIN(tst_SqlEditor)
