@@ -38,10 +38,11 @@ public:
     QStringList lines() const;
 
     // The modified mark. A mirror leaves it as it was, even though it empties
-    // the undo history; an edit by the operator sets it, setModified(false)
-    // clears it.
+    // the undo history (which alone would clear Scintilla's own mark); an edit
+    // by the operator sets it, setModified(false) clears it. Ask the editor as
+    // an SqlEditor: QsciScintilla::isModified() is not virtual.
     bool isModified() const;
-    void setModified(bool modified);
+    void setModified(bool modified) override;
 
     SqlLexer *sqlLexer() const { return m_lexer; }
 
