@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +42,7 @@ private Q_SLOTS:
     void numericSortErrorIsShown();
     void hiddenRowsAndSelectionThroughSorting();
     void clearRowsWhileSorted();
+    void sortScrollsSelectionIntoView();
     void filterThroughGrid();
     void headerDragKeepsColumnIndex();
     void look();
@@ -58,6 +60,9 @@ private:
 
     std::unique_ptr<RecordGrid> m_grid;
     QString m_boxText;
+    // Closes a message box nobody waited for, so that a test fails instead of hanging.
+    QTimer m_boxWatch;
+    QString m_unexpectedBox;
 };
 
 void tst_RecordGrid::init()
@@ -72,12 +77,22 @@ void tst_RecordGrid::init()
     m_grid->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_grid.get()));
     m_boxText.clear();
+    m_unexpectedBox.clear();
+    m_boxWatch.disconnect();
+    connect(&m_boxWatch, &QTimer::timeout, this, [this] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            m_unexpectedBox = box->text();
+            box->accept();
+        }
+    });
+    m_boxWatch.start(100);
 }
 
 void tst_RecordGrid::cleanup()
 {
+    m_boxWatch.stop();
     m_grid.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty() || !QApplication::activeModalWidget());
+    QCOMPARE(m_unexpectedBox, QString());
 }
 
 QPoint tst_RecordGrid::cellPoint(int viewRow, int col) const
@@ -443,6 +458,29 @@ void tst_RecordGrid::clearRowsWhileSorted()
     QCOMPARE(m_grid->sortOrder(), Qt::DescendingOrder);
 }
 
+void tst_RecordGrid::sortScrollsSelectionIntoView()
+{
+    const int n = 300;
+    m_grid->AddRow(n);
+    for (int r = 0; r < n; ++r)
+        m_grid->setCells(0, r, QString::number(r));
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {}, cellPoint(1, 0)); // row 1
+    QCOMPARE(m_grid->verticalScrollBar()->value(), 0);
+    QTest::mouseClick(m_grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, headerPoint(0));
+    QTest::mouseClick(m_grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, headerPoint(0));
+    QCOMPARE(m_grid->sortOrder(), Qt::DescendingOrder);
+    QCOMPARE(m_grid->selectedRow(), n - 2);
+    QCOMPARE(m_grid->Cells(0, n - 2), u"1"_s);
+    QVERIFY(m_grid->verticalScrollBar()->value() > 0);
+    const QRect shown = m_grid->visualRect(m_grid->model()->index(n - 2, 0));
+    QVERIFY(m_grid->viewport()->rect().contains(shown));
+    // New rows neither move the selection nor scroll.
+    const int scrolled = m_grid->verticalScrollBar()->value();
+    m_grid->AddRow(5);
+    QCOMPARE(m_grid->selectedRow(), n - 2);
+    QCOMPARE(m_grid->verticalScrollBar()->value(), scrolled);
+}
+
 void tst_RecordGrid::filterThroughGrid()
 {
     fill({ { u"1"_s, u"Long Sword"_s }, { u"2"_s, u"Bow"_s }, { u"3"_s, u"sword"_s } });
@@ -500,8 +538,11 @@ void tst_RecordGrid::look()
     QCOMPARE(pixel(belowRows), QColor(200, 210, 220));
     m_grid->setEmptyAreaColor(QPalette::Button);
     QCOMPARE(pixel(belowRows), QColor(180, 170, 160));
-    // The selected cell of the sorted column is not darkened.
+    // The selected cell shows the selection colour while the grid has the
+    // focus, and is not darkened without it.
     QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, {}, sortedCell.center());
+    QVERIFY(m_grid->hasFocus());
+    QCOMPARE(pixel(sortedCell.topRight() - QPoint(2, -2)), palette.color(QPalette::Active, QPalette::Highlight));
     m_grid->clearFocus();
     QCOMPARE(pixel(sortedCell.topRight() - QPoint(2, -2)), QColor(Qt::white));
     m_grid->setSortedColumnStyle(SortedColumnStyle::Plain);
