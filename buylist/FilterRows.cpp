@@ -44,6 +44,39 @@ const unsigned char *findEither(const unsigned char *p, const unsigned char *end
     return end;
 }
 
+// First position in [p, end - 1) where a byte of {a1, b1} is followed by one
+// of {a2, b2}: two pattern bytes at once leave far fewer false starts than one.
+const unsigned char *findPair(const unsigned char *p, const unsigned char *end, unsigned char a1, unsigned char b1,
+                              unsigned char a2, unsigned char b2)
+{
+#if defined(__SSE2__)
+    const __m128i va1 = _mm_set1_epi8(static_cast<char>(a1));
+    const __m128i vb1 = _mm_set1_epi8(static_cast<char>(b1));
+    const __m128i va2 = _mm_set1_epi8(static_cast<char>(a2));
+    const __m128i vb2 = _mm_set1_epi8(static_cast<char>(b2));
+    while (end - p >= 17) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 1));
+        const __m128i hit = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(first, va1), _mm_cmpeq_epi8(first, vb1)),
+                                          _mm_or_si128(_mm_cmpeq_epi8(second, va2), _mm_cmpeq_epi8(second, vb2)));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    for (; p + 1 < end; ++p) {
+        if ((p[0] == a1 || p[0] == b1) && (p[1] == a2 || p[1] == b2))
+            return p;
+    }
+    return end;
+}
+
+unsigned char lowerOf(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
+
 // Narrow column: one search through the whole buffer, where a hit counts for
 // the cell it starts in when it also ends there.
 void filterNarrow(const RowStore::NarrowColumn column, const std::string &pattern, std::uint8_t *visible, int slots)
@@ -56,14 +89,16 @@ void filterNarrow(const RowStore::NarrowColumn column, const std::string &patter
     const auto *pat = reinterpret_cast<const unsigned char *>(pattern.data());
     const std::size_t m = pattern.size();
     const unsigned char first = pat[0];
-    const unsigned char firstLower = first >= 'A' && first <= 'Z' ? static_cast<unsigned char>(first + 32) : first;
+    const unsigned char firstLower = lowerOf(first);
+    const unsigned char second = m > 1 ? pat[1] : 0;
+    const unsigned char secondLower = lowerOf(second);
     const auto &upper = GridCodePage::upperAscii;
     const std::uint32_t *offsets = column.offsets;
 
     int slot = 0;
     const unsigned char *p = base;
     while (p < end) {
-        p = findEither(p, end, first, firstLower);
+        p = m > 1 ? findPair(p, end, first, firstLower, second, secondLower) : findEither(p, end, first, firstLower);
         if (p + m > end)
             break;
         const auto pos = static_cast<std::uint32_t>(p - base);

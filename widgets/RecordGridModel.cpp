@@ -101,9 +101,9 @@ void RecordGridModel::beginBulkChange()
         m_bulkClearCount = m_store.clearCount();
 }
 
-// A load (the rows were cleared) resets the model. A filter or a sort keeps
-// the rows' identity out of it: rows dropped or added at the end, and a layout
-// change for the rest. A reset would make the view rebuild its per-row
+// A load (the rows were cleared) resets the model. A filter or a sort tells
+// the view only what it needs: rows dropped or added at the end, and changed
+// data for the rest. A reset would make the view rebuild its per-row
 // bookkeeping from nothing, which at a million rows costs more than the filter.
 void RecordGridModel::endBulkChange()
 {
@@ -123,11 +123,13 @@ void RecordGridModel::endBulkChange()
         m_visibleRows.resize(static_cast<std::size_t>(newCount));
         endRemoveRows();
     }
+    // The positions both lists have now show other rows: to the view that is
+    // changed data, which costs it one repaint, where a layout change would
+    // make it revisit every row.
     const int common = std::min(oldCount, newCount);
-    if (common > 0) {
-        Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    if (common > 0 && !std::equal(m_nextRows.begin(), m_nextRows.begin() + common, m_visibleRows.begin())) {
         std::copy(m_nextRows.begin(), m_nextRows.begin() + common, m_visibleRows.begin());
-        Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        Q_EMIT dataChanged(index(0, 0), index(common - 1, columnCount() - 1), { Qt::DisplayRole });
     }
     if (newCount > oldCount) {
         beginInsertRows(QModelIndex(), oldCount, newCount - 1);

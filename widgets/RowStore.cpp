@@ -258,14 +258,19 @@ void RowStore::setRowsVisible(const std::vector<std::uint8_t> &flags)
 
 void RowStore::collectVisibleRows(std::vector<int> &out) const
 {
-    out.clear();
+    // Every row is written and only the visible ones advance: no branch for
+    // the flag, which a filter leaves in no predictable pattern.
     const std::size_t n = m_order.size();
+    out.resize(n);
     const std::uint32_t *order = m_order.data();
     const std::uint8_t *visible = m_visible.data();
+    int *dst = out.data();
+    std::size_t count = 0;
     for (std::size_t row = 0; row < n; ++row) {
-        if (visible[order[row]])
-            out.push_back(static_cast<int>(row));
+        dst[count] = static_cast<int>(row);
+        count += visible[order[row]];
     }
+    out.resize(count);
 }
 
 void RowStore::setOrder(std::vector<std::uint32_t> order)

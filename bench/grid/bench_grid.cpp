@@ -154,49 +154,83 @@ Figures measure(int rows)
 
     // The worst keystroke over typical patterns: a common letter, a word, no
     // match at all, Cyrillic, and clearing the box.
+    // Each figure is the best of a few rounds: the machine is shared, and the
+    // best round is the one least disturbed by other work.
+    constexpr int rounds = 3;
+    auto best = [](Cost a, Cost b) { return a.cpuMs <= b.cpuMs ? a : b; };
+    const Cost none { 1e9, 1e9 };
+
+    // The worst keystroke over typical patterns: a common letter, a word, no
+    // match at all, Cyrillic, and clearing the box (every row comes back).
     const QStringList patterns { u"s"_s, u"sw"_s, u"sword"_s, u"of valor 12"_s, u"zzzz"_s, u"Меч"_s, QString() };
-    for (int column : { 2, 1 }) {
-        for (const QString &pattern : patterns) {
-            timer.restart();
-            FilterRows(grid, column, pattern);
-            settle(grid);
-            f.filter = worse(f.filter, timer.elapsed());
+    std::vector<Cost> keystrokes(patterns.size() * 2, none);
+    for (int round = 0; round < rounds; ++round) {
+        std::size_t k = 0;
+        for (int column : { 2, 1 }) {
+            for (const QString &pattern : patterns) {
+                timer.restart();
+                FilterRows(grid, column, pattern);
+                settle(grid);
+                keystrokes[k] = best(keystrokes[k], timer.elapsed());
+                if (round == rounds - 1 && qEnvironmentVariableIsSet("QM_BENCH_DETAIL"))
+                    std::fprintf(stderr, "filter %d rows, column %d, \"%s\": %.2f ms\n", rows, column,
+                                 pattern.toUtf8().constData(), keystrokes[k].cpuMs);
+                ++k;
+            }
         }
     }
+    for (const Cost &c : keystrokes)
+        f.filter = worse(f.filter, c);
 
-    // The parts of the worst keystroke: the pass over the store, then the
-    // view's reset and repaint.
-    timer.restart();
-    FilterRows(grid.store(), 2, u"s");
-    f.filterPass = timer.elapsed();
-    timer.restart();
-    grid.beginBulkChange();
-    grid.endBulkChange();
-    f.viewReset = timer.elapsed();
-    timer.restart();
-    settle(grid);
-    f.repaint = timer.elapsed();
+    // The parts of a keystroke that hides about a tenth of the rows: the pass
+    // over the store, then the view's update and the repaint.
+    f.filterPass = f.viewReset = f.repaint = none;
+    for (int round = 0; round < rounds; ++round) {
+        FilterRows(grid, 2, QString());
+        settle(grid);
+        timer.restart();
+        FilterRows(grid.store(), 2, u"s");
+        f.filterPass = best(f.filterPass, timer.elapsed());
+        timer.restart();
+        grid.beginBulkChange();
+        grid.endBulkChange();
+        f.viewReset = best(f.viewReset, timer.elapsed());
+        timer.restart();
+        settle(grid);
+        f.repaint = best(f.repaint, timer.elapsed());
+    }
 
-    timer.restart();
-    grid.sortByColumnClick(2);
-    settle(grid);
-    f.sortText = timer.elapsed();
+    // Text sort anew, its flip, numeric sort anew; each round starts from
+    // another column, so that every sort is a real one.
+    f.sortText = f.flip = f.sortNumber = none;
+    for (int round = 0; round < rounds; ++round) {
+        timer.restart();
+        grid.sortByColumnClick(2);
+        settle(grid);
+        f.sortText = best(f.sortText, timer.elapsed());
 
-    timer.restart();
-    grid.sortByColumnClick(2);
-    settle(grid);
-    f.flip = timer.elapsed();
+        timer.restart();
+        grid.sortByColumnClick(2);
+        settle(grid);
+        f.flip = best(f.flip, timer.elapsed());
 
-    timer.restart();
-    grid.sortByColumnClick(4);
-    settle(grid);
-    f.sortNumber = timer.elapsed();
+        timer.restart();
+        grid.sortByColumnClick(4);
+        settle(grid);
+        f.sortNumber = best(f.sortNumber, timer.elapsed());
+    }
 
     // Filtering a sorted grid walks the slots in load order all the same.
-    timer.restart();
-    FilterRows(grid, 2, u"of"_s);
-    settle(grid);
-    f.filter = worse(f.filter, timer.elapsed());
+    Cost sortedFilter = none;
+    for (int round = 0; round < rounds; ++round) {
+        FilterRows(grid, 2, QString());
+        settle(grid);
+        timer.restart();
+        FilterRows(grid, 2, u"of"_s);
+        settle(grid);
+        sortedFilter = best(sortedFilter, timer.elapsed());
+    }
+    f.filter = worse(f.filter, sortedFilter);
     return f;
 }
 

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QTest>
 
+#include <random>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -72,6 +74,7 @@ private Q_SLOTS:
 
     void filter_data();
     void filter();
+    void filterMatchesPlainSearch();
     void filterWideAndNumberColumns();
     void filterEmptyStoreAndBadColumn();
 };
@@ -387,6 +390,41 @@ void tst_GridCore::filter()
             got += QString::number(r);
     }
     QCOMPARE(got, shown);
+}
+
+// Many short cells over a small alphabet, so that hits start, end and cross
+// cell borders at every offset of the search's 16-byte steps.
+void tst_GridCore::filterMatchesPlainSearch()
+{
+    const QString alphabet = u"aAbBsS -Жж"_s;
+    std::mt19937 rng(7);
+    QStringList texts;
+    for (int r = 0; r < 600; ++r) {
+        QString text;
+        const int length = static_cast<int>(rng() % 21);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[static_cast<qsizetype>(rng() % alphabet.size())];
+        texts << text;
+    }
+    RowStore store = storeOf(texts);
+    auto upper = [](QString text) {
+        for (QChar &c : text) {
+            if (c >= u'a' && c <= u'z')
+                c = QChar(c.unicode() - 32);
+        }
+        return text;
+    };
+    for (int p = 0; p < 300; ++p) {
+        QString pattern;
+        const int length = 1 + static_cast<int>(rng() % 3);
+        for (int i = 0; i < length; ++i)
+            pattern += alphabet[static_cast<qsizetype>(rng() % alphabet.size())];
+        FilterRows(store, 0, pattern);
+        for (int r = 0; r < texts.size(); ++r) {
+            if (store.isVisible(r) != upper(texts[r]).contains(upper(pattern)))
+                QFAIL(qPrintable(u"row %1 \"%2\", pattern \"%3\""_s.arg(r).arg(texts[r], pattern)));
+        }
+    }
 }
 
 void tst_GridCore::filterWideAndNumberColumns()
