@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include <QTableView>
 #include <QStringList>
 
+class LineListModel;
+
 // A read-only pane of whole lines, lime on black: the activity log and the SQL
-// pane. The lines are kept beside the document so that reading them back costs
-// nothing and is exact.
-class TextPane : public QPlainTextEdit
+// pane. A one-column table over the lines with rows of fixed height, so that appending costs the same at the
+// ten-thousandth line as at the first; lines can be selected and copied.
+class TextPane : public QTableView
 {
     Q_OBJECT
 
@@ -16,12 +18,20 @@ public:
     // Appends one line; a CR or LF inside it becomes a blank, so a line stays a line.
     void appendLine(const QString &line);
     void clearLines();
-    const QStringList &lines() const { return m_lines; }
+    const QStringList &lines() const;
+    // The selected lines joined by line breaks (all lines when none is selected).
+    QString selectedText() const;
 
 Q_SIGNALS:
     // After every change of the pane's text.
     void linesChanged();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
 private:
-    QStringList m_lines;
+    void copySelection() const;
+
+    LineListModel *m_model;
 };
