@@ -14,6 +14,7 @@ namespace {
 
 constexpr int gridRowHeight = 16;
 constexpr int headerHeight = 18;
+constexpr int headerClickSlop = 3;
 
 } // namespace
 
@@ -53,6 +54,7 @@ RecordGrid::RecordGrid(QWidget *parent)
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     connect(header, &QHeaderView::sectionClicked, this, &RecordGrid::headerClicked);
+    header->viewport()->installEventFilter(this);
 
     viewport()->setBackgroundRole(QPalette::Window);
 }
@@ -244,8 +246,25 @@ void RecordGrid::sortByColumnClick(int col)
     showSortIndicator();
 }
 
+bool RecordGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == horizontalHeader()->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_headerPressAt = static_cast<QMouseEvent *>(event)->position().toPoint();
+            m_headerPressMoved = false;
+        } else if (event->type() == QEvent::MouseMove) {
+            const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
+            if (qAbs(at.x() - m_headerPressAt.x()) > headerClickSlop || qAbs(at.y() - m_headerPressAt.y()) > headerClickSlop)
+                m_headerPressMoved = true;
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
 void RecordGrid::headerClicked(int section)
 {
+    if (m_headerPressMoved)
+        return; // the press moved: a drag of the column, even one that ends where it began
     runGuarded(this, [this, section] { sortByColumnClick(section); });
     // The header flips its own indicator on a click; show the grid's state,
     // which an abandoned sort left as it was.

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPalette>
+#include <QPoint>
 #include <QString>
 #include <QTableView>
 
@@ -79,6 +80,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void headerClicked(int section);
@@ -98,4 +100,7 @@ private:
     int m_selectedRow = -1;
     int m_selectedColumn = -1;
     std::uint64_t m_selectionClearCount = 0;
+    // A header press that moved further than this is a drag, not a click.
+    QPoint m_headerPressAt;
+    bool m_headerPressMoved = false;
 };

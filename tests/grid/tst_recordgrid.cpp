@@ -509,6 +509,17 @@ void tst_RecordGrid::headerDragKeepsColumnIndex()
     QTest::mouseRelease(port, Qt::LeftButton, {}, to);
     QCOMPARE(header->visualIndex(0), 2);
     QCOMPARE(m_grid->sortedColumn(), -1);
+    // A press that wanders more than 3 pixels and comes back is no click either.
+    const QPoint onId = headerPoint(0);
+    QTest::mousePress(port, Qt::LeftButton, {}, onId);
+    QTest::mouseMove(port, onId + QPoint(4, 0));
+    QTest::mouseMove(port, onId);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, onId);
+    QCOMPARE(m_grid->sortedColumn(), -1);
+    QTest::mousePress(port, Qt::LeftButton, {}, onId);
+    QTest::mouseMove(port, onId + QPoint(3, 0));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, onId + QPoint(3, 0));
+    QCOMPARE(m_grid->sortedColumn(), 0);
     QSignalSpy spy(m_grid.get(), &RecordGrid::OnCellDblClick);
     doubleClick(m_grid->viewport(), Qt::LeftButton, cellPoint(0, 0));
     QCOMPARE(spy.at(0).at(0).toInt(), 0);
