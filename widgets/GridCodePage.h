@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Codepage.h"
+
 #include <array>
 #include <cstdint>
 
@@ -9,7 +11,7 @@
 namespace GridCodePage {
 
 // UTF-16 code unit of each byte.
-extern const std::array<char16_t, 256> toUnicode;
+inline constexpr const std::array<char16_t, 256> &toUnicode = Cp1251::kUnicodeOf;
 
 // The byte of a UTF-16 code unit; false when the code page has no such character.
 bool fromUnicode(char16_t unit, unsigned char &byte);

@@ -1,3 +1,4 @@
+#include "TestWindow.h"
 #include "WindowDriver.h"
 
 #include "app/Guard.h"
@@ -23,21 +24,10 @@ using namespace WindowDriver;
 
 namespace {
 
-struct Window
+struct Window : TestWindow
 {
-    QTemporaryDir root;
-    std::unique_ptr<TForm1> form;
-
-    Window()
-    {
-        form = std::make_unique<TForm1>(root.path());
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("window not exposed");
-    }
-
-    QStringList logFiles() const { return QDir(root.filePath(u"logs"_s)).entryList(QDir::Files, QDir::Name); }
-    QStringList sqlFiles() const { return QDir(root.filePath(u"sql"_s)).entryList(QDir::Files, QDir::Name); }
+    QStringList logFiles() const { return exitFiles(u"logs"_s); }
+    QStringList sqlFiles() const { return exitFiles(u"sql"_s); }
 
     void makeShopLink(const QString &npc, const QString &shop)
     {

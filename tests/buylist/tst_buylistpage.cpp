@@ -1,3 +1,4 @@
+#include "TestWindow.h"
 #include "WindowDriver.h"
 
 #include "app/Main.h"
@@ -21,19 +22,8 @@ using namespace WindowDriver;
 
 namespace {
 
-struct Window
+struct Window : TestWindow
 {
-    QTemporaryDir root;
-    std::unique_ptr<TForm1> form;
-
-    Window()
-    {
-        form = std::make_unique<TForm1>(root.path());
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("window not exposed");
-    }
-
     template<typename T = QWidget>
     T *control(const QString &name) const { return find<T>(form.get(), name); }
     RecordGrid *catalogue() const { return control<RecordGrid>(u"NextGrid2"_s); }
