@@ -56,8 +56,10 @@ ConnectionPage::ConnectionPage(Shell &shell, QWidget *parent)
     Edit2 = addRow(grid, 1, u"Имя"_s, u"Edit2"_s, u"root"_s);
     Edit3 = addRow(grid, 2, u"Пароль"_s, u"Edit3"_s, u"kelp"_s);
     Edit4 = addRow(grid, 3, u"БД"_s, u"Edit4"_s, u"vosteldb"_s);
-    // Masked with the style's password character.
+    // Masked input.
     Edit3->setEchoMode(QLineEdit::Password);
+    // Every character shows as "*", whatever the style would draw.
+    Edit3->setStyleSheet(u"QLineEdit { lineedit-password-character: 42; }"_s);
 
     Button1 = new QPushButton(u"Соединится"_s);
     Button1->setObjectName(u"Button1"_s);

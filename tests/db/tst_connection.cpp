@@ -125,6 +125,7 @@ void tst_Connection::clickWithInitialTexts()
     QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit3"_s)), u"Пароль"_s);
     QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit4"_s)), u"БД"_s);
     QCOMPARE(page.Edit3->echoMode(), QLineEdit::Password);
+    QCOMPARE(page.Edit3->displayText(), u"****"_s);
 
     auto *button = page.findChild<QPushButton *>(u"Button1"_s);
     QVERIFY(button);
