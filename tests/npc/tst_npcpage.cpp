@@ -2,6 +2,7 @@
 #include "app/LogTexts.h"
 #include "app/Shell.h"
 #include "db/Connection.h"
+#include "TestShell.h"
 #include "npc/NpcPage.h"
 #include "widgets/RecordGrid.h"
 #include "widgets/RecordGridModel.h"
@@ -26,38 +27,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The main window as the page sees it: the log and the script are lists of
-// lines, and every refresh of TimeStr gives the next recognisable time.
-class PageShell : public Shell
-{
-public:
-    void LogEvent(const QString &line) override { log.append(line); }
-    const QString &refreshTimeStr() override
-    {
-        ++refreshes;
-        m_time = u"10:00:%1"_s.arg(refreshes, 2, 10, QChar(u'0'));
-        return m_time;
-    }
-    const QString &TimeStr() const override { return m_time; }
-    void AppendScriptBlock(const QString &comment, const QString &statement) override
-    {
-        script.append(comment);
-        script.append(statement);
-        script.append(QString());
-    }
-    DbConnection &connection() override { return db; }
-    int &ShopRowIndex() override { return m_shopRowIndex; }
-    QWidget *dialogParent() override { return nullptr; }
-
-    QStringList log;
-    QStringList script;
-    int refreshes = 0;
-    DbConnection db;
-
-private:
-    QString m_time;
-    int m_shopRowIndex = -1;
-};
+using PageShell = TestShell;
 
 // One query on a connection; the rows' first columns, or an error text
 // starting with "!".

@@ -22,6 +22,7 @@ public:
     {
         script.append(comment);
         script.append(statement);
+        script.append(QString());
     }
     DbConnection &connection() override { return db; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
