@@ -8,10 +8,12 @@
 #include "widgets/FormControls.h"
 #include "widgets/SqlEditor.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +48,9 @@ QFileDialog *EditorPage::saveDialog()
         m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
         m_saveDialog->setFileMode(QFileDialog::AnyFile);
         m_saveDialog->setNameFilter(u"sql files (*.sql)"_s);
+        // The system's default folder for a person's files, until a name has been chosen.
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        m_saveDialog->setDirectory(QFileInfo(documents).isDir() ? documents : QDir::homePath());
         // Replacing is confirmed by the page itself, for the name as it will be written.
         m_saveDialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
     }
@@ -57,7 +62,8 @@ void EditorPage::Button8Click()
     const QString timeStr = m_shell.refreshTimeStr();
     // The dialog offers the name chosen last, also after a cancel.
     QFileDialog *dialog = saveDialog();
-    dialog->selectFile(m_lastChosen);
+    if (!m_lastChosen.isEmpty())
+        dialog->selectFile(m_lastChosen);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return;
     const QString chosen = dialog->selectedFiles().constFirst();
