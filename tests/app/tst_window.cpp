@@ -345,8 +345,15 @@ private Q_SLOTS:
         QProcess process;
         process.start(copy, {});
         QVERIFY(process.waitForStarted());
-        // Wait for the window's start-up to finish before asking it to stop.
-        QTest::qWait(1500);
+        // Wait until the program catches SIGTERM (its start-up is done by then): bit 14 of SigCgt.
+        const QString status = u"/proc/%1/status"_s.arg(process.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                const QByteArray text = readFile(status);
+                const qsizetype at = text.indexOf("SigCgt:");
+                return at >= 0 && (text.mid(at + 7, 18).trimmed().toULongLong(nullptr, 16) & (1ull << 14));
+            }(),
+            20000);
         process.terminate();
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
