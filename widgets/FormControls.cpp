@@ -30,26 +30,30 @@ QLabel *addLabel(QWidget *parent, const QString &text, const QRect &geometry)
     return label;
 }
 
+namespace {
+
+template<typename Control>
+Control *addCaptioned(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
+{
+    auto *control = new Control(caption, parent);
+    control->setObjectName(name);
+    control->setGeometry(geometry);
+    return control;
+}
+
+} // namespace
+
 QPushButton *addButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
+    return addCaptioned<QPushButton>(parent, name, caption, geometry);
 }
 
 QCheckBox *addCheckBox(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
-    auto *box = new QCheckBox(caption, parent);
-    box->setObjectName(name);
-    box->setGeometry(geometry);
-    return box;
+    return addCaptioned<QCheckBox>(parent, name, caption, geometry);
 }
 
 QRadioButton *addRadioButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
-    auto *button = new QRadioButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(geometry);
-    return button;
+    return addCaptioned<QRadioButton>(parent, name, caption, geometry);
 }
