@@ -1,12 +1,12 @@
 #include "app/EditorPage.h"
 
-#include "app/Error.h"
-#include "app/Guard.h"
-#include "app/LogTexts.h"
-#include "app/Shell.h"
-#include "app/TextFile.h"
-#include "widgets/FormControls.h"
-#include "widgets/SqlEditor.h"
+#include "base/Error.h"
+#include "base/Guard.h"
+#include "base/LogTexts.h"
+#include "base/Shell.h"
+#include "base/TextFile.h"
+#include "base/FormControls.h"
+#include "editor/SqlEditor.h"
 
 #include <QDir>
 #include <QFileDialog>

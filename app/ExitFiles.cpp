@@ -1,6 +1,6 @@
 #include "app/ExitFiles.h"
 
-#include "app/TextFile.h"
+#include "base/TextFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,15 +3,15 @@
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
 #include "app/ExitFiles.h"
-#include "app/LogTexts.h"
+#include "base/LogTexts.h"
 #include "app/TextPane.h"
-#include "app/TimeTexts.h"
+#include "base/TimeTexts.h"
 #include "buylist/BuylistPage.h"
 #include "db/Connection.h"
 #include "db/ConnectionPage.h"
 #include "npc/NpcPage.h"
 #include "shop/ShopPage.h"
-#include "widgets/SqlEditor.h"
+#include "editor/SqlEditor.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "app/TextPane.h"
 
-#include "app/ScriptText.h"
+#include "base/ScriptText.h"
 
 #include <QAbstractListModel>
 #include <QApplication>

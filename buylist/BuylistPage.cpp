@@ -1,16 +1,16 @@
 #include "buylist/BuylistPage.h"
 
-#include "app/Guard.h"
-#include "app/LogTexts.h"
-#include "app/Shell.h"
+#include "base/Guard.h"
+#include "base/LogTexts.h"
+#include "base/Shell.h"
 #include "buylist/BuylistStatement.h"
 #include "buylist/CatalogueKind.h"
 #include "buylist/CtrlAShortcut.h"
 #include "buylist/OrderNumber.h"
 #include "db/GridLoad.h"
-#include "widgets/FormControls.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordGridFilter.h"
+#include "base/FormControls.h"
+#include "grid/RecordGrid.h"
+#include "grid/RecordGridFilter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

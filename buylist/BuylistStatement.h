@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ScriptText.h"
+#include "base/ScriptText.h"
 
 // One buylist entry: the comment names the item ("weapon" for every item kind);
 // the values are item id, price, shop id, order, then -1, -1, 0, 0.

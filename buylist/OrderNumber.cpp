@@ -1,6 +1,6 @@
 #include "buylist/OrderNumber.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 #include "db/Connection.h"
 
-#include "app/Codepage.h"
-#include "app/Error.h"
+#include "base/Codepage.h"
+#include "base/Error.h"
 
 #include <errmsg.h>
 #include <mysql.h>

@@ -1,8 +1,8 @@
 #include "db/ConnectionPage.h"
 
-#include "app/Guard.h"
-#include "app/LogTexts.h"
-#include "app/Shell.h"
+#include "base/Guard.h"
+#include "base/LogTexts.h"
+#include "base/Shell.h"
 #include "db/Connection.h"
 #include "db/WaitCursor.h"
 

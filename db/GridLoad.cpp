@@ -1,9 +1,9 @@
 #include "db/GridLoad.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/TableLoader.h"
 #include "db/WaitCursor.h"
-#include "widgets/RecordGrid.h"
+#include "grid/RecordGrid.h"
 
 namespace {
 

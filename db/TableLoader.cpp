@@ -1,8 +1,8 @@
 #include "db/TableLoader.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/Connection.h"
-#include "widgets/RowStore.h"
+#include "grid/RowStore.h"
 
 #include <mysql.h>
 

@@ -1,15 +1,15 @@
 #include "npc/NpcPage.h"
 
-#include "app/Guard.h"
-#include "app/LogTexts.h"
-#include "app/ScriptText.h"
-#include "app/Shell.h"
+#include "base/Guard.h"
+#include "base/LogTexts.h"
+#include "base/ScriptText.h"
+#include "base/Shell.h"
 #include "db/GridLoad.h"
 #include "npc/NpcStatement.h"
 #include "npc/TemplateOrder.h"
-#include "widgets/FormControls.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordGridFilter.h"
+#include "base/FormControls.h"
+#include "grid/RecordGrid.h"
+#include "grid/RecordGridFilter.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

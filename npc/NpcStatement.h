@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ScriptText.h"
+#include "base/ScriptText.h"
 
 // The texts of the merchant NPC form, as typed, and its two switches.
 struct NpcForm

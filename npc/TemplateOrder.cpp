@@ -1,6 +1,6 @@
 #include "npc/TemplateOrder.h"
 
-#include "widgets/NumberText.h"
+#include "grid/NumberText.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "shop/ShopPage.h"
 
-#include "app/Guard.h"
-#include "app/LogTexts.h"
-#include "app/Shell.h"
+#include "base/Guard.h"
+#include "base/LogTexts.h"
+#include "base/Shell.h"
 #include "shop/ShopStatement.h"
-#include "widgets/FormControls.h"
+#include "base/FormControls.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ScriptText.h"
+#include "base/ScriptText.h"
 
 // The link between a merchant NPC and a shop number. The shop number comes
 // first; there is no blank between VALUES and the parenthesis.

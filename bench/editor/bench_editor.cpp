@@ -4,7 +4,7 @@
 //    300 and at 30k script lines, without and with the repaint that follows;
 //  - a key typed at the end of the 30k-line script, to its repaint.
 
-#include "widgets/SqlEditor.h"
+#include "editor/SqlEditor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

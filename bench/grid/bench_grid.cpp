@@ -2,9 +2,9 @@
 // item catalogue: store memory, a filter keystroke to repaint, header sorts
 // (text, numeric) and a direction flip, and how each grows from 100k to 1M.
 
-#include "widgets/RecordGrid.h"
-#include "buylist/FilterRows.h"
-#include "widgets/RecordGridFilter.h"
+#include "grid/RecordGrid.h"
+#include "grid/FilterRows.h"
+#include "grid/RecordGridFilter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,10 @@
 #include "TestWindow.h"
 #include "WindowDriver.h"
 
-#include "app/Guard.h"
+#include "base/Guard.h"
 #include "app/Main.h"
 #include "app/TextPane.h"
-#include "widgets/SqlEditor.h"
+#include "editor/SqlEditor.h"
 
 #include <QClipboard>
 #include <QDateTime>

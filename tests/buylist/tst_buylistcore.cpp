@@ -1,4 +1,4 @@
-#include "app/Error.h"
+#include "base/Error.h"
 #include "buylist/BuylistStatement.h"
 #include "buylist/OrderNumber.h"
 

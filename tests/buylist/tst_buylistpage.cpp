@@ -3,8 +3,8 @@
 
 #include "app/Main.h"
 #include "app/TextPane.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/SqlEditor.h"
+#include "grid/RecordGrid.h"
+#include "editor/SqlEditor.h"
 
 #include <QCheckBox>
 #include <QDir>

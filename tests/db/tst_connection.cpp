@@ -1,7 +1,7 @@
 #include "TestShell.h"
 #include "DbTestSupport.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/Connection.h"
 #include "db/ConnectionPage.h"
 

@@ -1,9 +1,9 @@
 #include "DbTestSupport.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/Connection.h"
 #include "db/GridLoad.h"
-#include "widgets/RecordGrid.h"
+#include "grid/RecordGrid.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "DbTestSupport.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "db/Connection.h"
 #include "db/TableLoader.h"
-#include "widgets/RowStore.h"
+#include "grid/RowStore.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
-#include "widgets/SqlEditor.h"
-#include "widgets/SqlLexer.h"
+#include "editor/SqlEditor.h"
+#include "editor/SqlLexer.h"
 
 #include <QScrollBar>
 #include <QSignalSpy>

@@ -1,5 +1,5 @@
-#include "widgets/SqlTokenizer.h"
-#include "widgets/SqlWords.h"
+#include "editor/SqlTokenizer.h"
+#include "editor/SqlWords.h"
 
 #include <QSet>
 #include <QTest>

@@ -2,8 +2,8 @@
 // what every caller relies on: the tokens cover each line exactly, in order,
 // none empty, every class and carried state valid, words classed by the lists.
 
-#include "widgets/SqlTokenizer.h"
-#include "widgets/SqlWords.h"
+#include "editor/SqlTokenizer.h"
+#include "editor/SqlWords.h"
 
 #include <QString>
 

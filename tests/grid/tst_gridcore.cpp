@@ -1,8 +1,8 @@
-#include "app/Error.h"
-#include "buylist/FilterRows.h"
-#include "widgets/GridSort.h"
-#include "widgets/NumberText.h"
-#include "widgets/RowStore.h"
+#include "base/Error.h"
+#include "grid/FilterRows.h"
+#include "grid/GridSort.h"
+#include "grid/NumberText.h"
+#include "grid/RowStore.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "app/Error.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordGridFilter.h"
-#include "widgets/RecordGridModel.h"
+#include "base/Error.h"
+#include "grid/RecordGrid.h"
+#include "grid/RecordGridFilter.h"
+#include "grid/RecordGridModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -1,11 +1,11 @@
-#include "app/Codepage.h"
-#include "app/LogTexts.h"
-#include "app/Shell.h"
+#include "base/Codepage.h"
+#include "base/LogTexts.h"
+#include "base/Shell.h"
 #include "db/Connection.h"
 #include "TestShell.h"
 #include "npc/NpcPage.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordGridModel.h"
+#include "grid/RecordGrid.h"
+#include "grid/RecordGridModel.h"
 
 #include <QApplication>
 #include <QCheckBox>

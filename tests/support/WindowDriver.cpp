@@ -1,8 +1,8 @@
 #include "WindowDriver.h"
 
-#include "app/Codepage.h"
-#include "widgets/RecordGrid.h"
-#include "widgets/RecordGridModel.h"
+#include "base/Codepage.h"
+#include "grid/RecordGrid.h"
+#include "grid/RecordGridModel.h"
 
 #include <QAbstractButton>
 #include <QPushButton>

@@ -1,0 +1,53 @@
+#include "base/LogTexts.h"
+
+using namespace Qt::StringLiterals;
+
+namespace LogTexts {
+
+QString logOpened(const QString &openedAt) { return u"[Лог открыт - "_s + openedAt + u']'; }
+QString logClosed(const QString &closedAt) { return u"[Лог закрыт - "_s + closedAt + u']'; }
+QString appStarted(const QString &timeStr) { return timeStr + u"  Приложение запущено"_s; }
+QString appClosed(const QString &timeStr) { return timeStr + u"  Приложение закрыто"_s; }
+QString connected(const QString &timeStr) { return timeStr + u"  Соединение установлено"_s; }
+
+QString connectFailed(const QString &timeStr, const QString &errorText)
+{
+    return timeStr + u"  Ошыбка : "_s + errorText;
+}
+
+QString databaseOpened(const QString &timeStr, const QString &database)
+{
+    return timeStr + u"  База "_s + database + u" открыта"_s;
+}
+
+QString databaseFailed(const QString &timeStr, const QString &database)
+{
+    return timeStr + u"  Ошыбка открытия "_s + database;
+}
+
+QString tableLoaded(const QString &timeStr, const QString &table)
+{
+    return timeStr + u"  Таблица \""_s + table + u"\" загружена"_s;
+}
+
+QString npcCreated(const QString &timeStr, const QString &npcName)
+{
+    return timeStr + u"  npc  "_s + npcName + u"  создан"_s;
+}
+
+QString shopCreated(const QString &timeStr, const QString &shopId)
+{
+    return timeStr + u"  Shop ID  "_s + shopId + u"  создан"_s;
+}
+
+QString itemAdded(const QString &timeStr, const QString &itemName)
+{
+    return timeStr + u"  предмет  "_s + itemName + u"  добавлен"_s;
+}
+
+QString fileSaved(const QString &timeStr, const QString &fileName)
+{
+    return timeStr + u"  файл  "_s + fileName + u"  сохранен"_s;
+}
+
+} // namespace LogTexts

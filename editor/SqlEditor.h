@@ -1,0 +1,76 @@
+#pragma once
+
+#include "editor/QsciHeaders.h"
+
+#include <QString>
+#include <QStringList>
+
+class SqlLexer;
+
+// The script editor: a code editor for MySQL scripts with highlighting, a
+// marked caret line and the house editing options, plus the mirror that keeps
+// it a copy of the SQL pane.
+//
+// textChanged and linesChanged come once per event that changed the text,
+// after the event was handled, and once per mirror that changed it; a change
+// made by calling the editor's functions directly is reported with the next
+// event the editor receives.
+class SqlEditor : public QsciScintilla
+{
+    Q_OBJECT
+
+public:
+    explicit SqlEditor(QWidget *parent = nullptr);
+
+    // Makes the editor hold exactly paneLines, one editor line per entry
+    // joined by "\n", with empty undo and redo history, the caret at line 1,
+    // column 1 without selection, the view at the top left and the modified
+    // mark as it was; the replacement itself cannot be undone. When the editor
+    // still holds what the previous call put there and the pane has only grown,
+    // only the new lines are appended, so the cost does not grow with the
+    // script; otherwise the whole text is replaced. Both ways give the same text.
+    void mirrorPane(const QStringList &paneLines);
+
+    // The editor's lines as they stand, without line ends (a line ends at
+    // CR LF, CR or LF). An empty editor gives one empty line, as does an
+    // editor whose text is one empty line; a text ending in a line end gives
+    // an empty last line.
+    QStringList lines() const;
+
+    // The modified mark. A mirror leaves it as it was, even though it empties
+    // the undo history (which alone would clear Scintilla's own mark); an edit
+    // by the operator sets it, setModified(false) clears it. Ask the editor as
+    // an SqlEditor: QsciScintilla::isModified() is not virtual.
+    bool isModified() const;
+    void setModified(bool modified) override;
+
+    SqlLexer *sqlLexer() const { return m_lexer; }
+
+protected:
+    bool event(QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // The enhanced End key: to the last non-blank character of the line first,
+    // then to the line's end. Returns false when the key is left to Scintilla.
+    bool enhancedEnd(bool extend);
+    // Smart tabs: Tab moves to where the next word starts on the nearest
+    // non-empty line above. Returns false when the key is left to Scintilla.
+    bool smartTab();
+    void showScrollHint(int value);
+    // Scintilla is about to change the text (anything but the mirror).
+    void noteTextChange();
+    // textChanged (and linesChanged) for the changes noted since the last call.
+    void flushTextChanged();
+
+    SqlLexer *m_lexer = nullptr;
+    bool m_mirroring = false;
+    // The editor still holds exactly the first m_mirroredCount pane lines.
+    bool m_mirrorIntact = true;
+    qsizetype m_mirroredCount = 0;
+    QString m_lastMirroredLine;
+    bool m_keptModified = false;
+    bool m_changePending = false;
+    long m_linesBeforeChange = 0;
+};
