@@ -337,10 +337,10 @@ private Q_SLOTS:
 
     void terminationStillWritesTheExitFiles()
     {
-        const QString binary = QString::fromLocal8Bit(qgetenv("QM_BINARY_DIR")) + u"/Quenmark"_s;
+        const QString binary = QString::fromLocal8Bit(qgetenv("QM_EXECUTABLE"));
         QVERIFY2(QFile::exists(binary), qPrintable(binary));
         QTemporaryDir dir;
-        const QString copy = dir.filePath(u"Quenmark"_s);
+        const QString copy = dir.filePath(u"quenmark"_s);
         QVERIFY(QFile::copy(binary, copy));
         QProcess process;
         process.start(copy, {});
