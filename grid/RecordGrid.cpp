@@ -5,6 +5,7 @@
 #include "grid/RecordGridDelegate.h"
 #include "grid/RecordGridModel.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -14,7 +15,6 @@ namespace {
 
 constexpr int gridRowHeight = 16;
 constexpr int headerHeight = 18;
-constexpr int headerClickSlop = 3;
 
 } // namespace
 
@@ -54,6 +54,12 @@ RecordGrid::RecordGrid(QWidget *parent)
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, Qt::AscendingOrder);
     connect(header, &QHeaderView::sectionClicked, this, &RecordGrid::headerClicked);
+    // The header flips its own arrow on every click it sees; the arrow shows
+    // the grid's sort state and nothing else.
+    connect(header, &QHeaderView::sortIndicatorChanged, this, [this](int section, Qt::SortOrder order) {
+        if (section != m_sortedColumn || order != m_sortOrder)
+            showSortIndicator();
+    });
     header->viewport()->installEventFilter(this);
 
     viewport()->setBackgroundRole(QPalette::Window);
@@ -253,8 +259,10 @@ bool RecordGrid::eventFilter(QObject *watched, QEvent *event)
             m_headerPressAt = static_cast<QMouseEvent *>(event)->position().toPoint();
             m_headerPressMoved = false;
         } else if (event->type() == QEvent::MouseMove) {
+            // From the drag distance on, the header moves the column.
             const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
-            if (qAbs(at.x() - m_headerPressAt.x()) > headerClickSlop || qAbs(at.y() - m_headerPressAt.y()) > headerClickSlop)
+            const int drag = QApplication::startDragDistance();
+            if (qAbs(at.x() - m_headerPressAt.x()) >= drag || qAbs(at.y() - m_headerPressAt.y()) >= drag)
                 m_headerPressMoved = true;
         }
     }
@@ -266,9 +274,6 @@ void RecordGrid::headerClicked(int section)
     if (m_headerPressMoved)
         return; // the press moved: a drag of the column, even one that ends where it began
     runGuarded(this, [this, section] { sortByColumnClick(section); });
-    // The header flips its own indicator on a click; show the grid's state,
-    // which an abandoned sort left as it was.
-    showSortIndicator();
 }
 
 void RecordGrid::showSortIndicator()

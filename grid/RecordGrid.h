@@ -100,7 +100,7 @@ private:
     int m_selectedRow = -1;
     int m_selectedColumn = -1;
     std::uint64_t m_selectionClearCount = 0;
-    // A header press that moved further than this is a drag, not a click.
+    // A header press that moved the drag distance is a drag, not a click.
     QPoint m_headerPressAt;
     bool m_headerPressMoved = false;
 };

@@ -45,6 +45,8 @@ private Q_SLOTS:
     void sortScrollsSelectionIntoView();
     void filterThroughGrid();
     void headerDragKeepsColumnIndex();
+    void headerPressThatMoves_data();
+    void headerPressThatMoves();
     void look();
     void modelTester();
 
@@ -509,21 +511,46 @@ void tst_RecordGrid::headerDragKeepsColumnIndex()
     QTest::mouseRelease(port, Qt::LeftButton, {}, to);
     QCOMPARE(header->visualIndex(0), 2);
     QCOMPARE(m_grid->sortedColumn(), -1);
-    // A press that wanders more than 3 pixels and comes back is no click either.
-    const QPoint onId = headerPoint(0);
-    QTest::mousePress(port, Qt::LeftButton, {}, onId);
-    QTest::mouseMove(port, onId + QPoint(4, 0));
-    QTest::mouseMove(port, onId);
-    QTest::mouseRelease(port, Qt::LeftButton, {}, onId);
-    QCOMPARE(m_grid->sortedColumn(), -1);
-    QTest::mousePress(port, Qt::LeftButton, {}, onId);
-    QTest::mouseMove(port, onId + QPoint(3, 0));
-    QTest::mouseRelease(port, Qt::LeftButton, {}, onId + QPoint(3, 0));
-    QCOMPARE(m_grid->sortedColumn(), 0);
+    QCOMPARE(header->sortIndicatorSection(), -1);
     QSignalSpy spy(m_grid.get(), &RecordGrid::OnCellDblClick);
     doubleClick(m_grid->viewport(), Qt::LeftButton, cellPoint(0, 0));
     QCOMPARE(spy.at(0).at(0).toInt(), 0);
     QCOMPARE(m_grid->Cells(0, 0), u"1"_s);
+}
+
+void tst_RecordGrid::headerPressThatMoves_data()
+{
+    // Offsets from the press, the last one where the button is released.
+    QTest::addColumn<QList<QPoint>>("path");
+    QTest::addColumn<bool>("sorts");
+    const int drag = QApplication::startDragDistance();
+    QTest::newRow("still") << QList<QPoint>{} << true;
+    QTest::newRow("3 pixels") << QList<QPoint>{{3, 0}} << true;
+    QTest::newRow("6 pixels and back") << QList<QPoint>{{6, 0}, {0, 0}} << true;
+    QTest::newRow("just under the drag distance") << QList<QPoint>{{drag - 1, 0}} << true;
+    QTest::newRow("6 pixels down") << QList<QPoint>{{0, 6}} << true;
+    QTest::newRow("drag distance and back") << QList<QPoint>{{drag, 0}, {0, 0}} << false;
+}
+
+void tst_RecordGrid::headerPressThatMoves()
+{
+    QFETCH(QList<QPoint>, path);
+    QFETCH(bool, sorts);
+    fill({ { u"2"_s }, { u"1"_s }, { u"3"_s } });
+    m_grid->sortByColumnClick(0);
+    QWidget *port = m_grid->horizontalHeader()->viewport();
+    const QPoint at = headerPoint(0);
+    QTest::mousePress(port, Qt::LeftButton, {}, at);
+    for (const QPoint &step : path)
+        QTest::mouseMove(port, at + step);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, at + (path.isEmpty() ? QPoint() : path.last()));
+
+    // A press either sorts or drags, and the arrow always tells the grid's own state.
+    QCOMPARE(m_grid->sortOrder(), sorts ? Qt::DescendingOrder : Qt::AscendingOrder);
+    QCOMPARE(column(0), sorts ? QStringList({ u"3"_s, u"2"_s, u"1"_s }) : QStringList({ u"1"_s, u"2"_s, u"3"_s }));
+    QCOMPARE(m_grid->horizontalHeader()->sortIndicatorSection(), 0);
+    QCOMPARE(m_grid->horizontalHeader()->sortIndicatorOrder(), m_grid->sortOrder());
+    QCOMPARE(m_grid->horizontalHeader()->visualIndex(0), 0);
 }
 
 void tst_RecordGrid::look()
