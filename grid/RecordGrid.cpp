@@ -62,7 +62,8 @@ RecordGrid::RecordGrid(QWidget *parent)
     });
     header->viewport()->installEventFilter(this);
 
-    viewport()->setBackgroundRole(QPalette::Window);
+    // Below and right of the cells: the cells' own background colour.
+    viewport()->setBackgroundRole(QPalette::Base);
 }
 
 RecordGrid::~RecordGrid() = default;
