@@ -150,7 +150,14 @@ QString formatNumberText(double value)
 {
     if (value == 0)
         return QStringLiteral("0");
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'g', 15);
+    // Digits, sign and exponent stay ASCII whatever the locale, so that the
+    // parse above takes the text back and statements get plain numbers; only
+    // the decimal separator is the locale's.
+    QLocale plain = QLocale::c();
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = plain.toString(value, 'G', 15);
+    const QChar point = numberDecimalPoint();
+    if (point != u'.')
+        text.replace(u'.', point);
+    return text;
 }

@@ -8,7 +8,8 @@
 // The text form of a number cell. The parse accepts leading and trailing
 // blanks, an optional sign, digits with the locale's decimal separator and an
 // optional exponent, nothing else; the text form is the general format with up
-// to 15 significant digits and no group separators.
+// to 15 significant digits and no group separators. Digits, signs and the
+// exponent are ASCII in both directions, whatever digits the locale writes.
 
 // Throws QmError "'%s' is not a valid floating point value".
 double parseNumberText(QStringView text);

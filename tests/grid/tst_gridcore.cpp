@@ -56,7 +56,8 @@ private Q_SLOTS:
     void numberParse();
     void numberFormat_data();
     void numberFormat();
-    void numberLocaleSeparator();
+    void numberTextInLocale_data();
+    void numberTextInLocale();
 
     void storeRowsAndOutside();
     void storeTextRoundTrip_data();
@@ -143,12 +144,34 @@ void tst_GridCore::numberFormat()
     QCOMPARE(formatNumberText(parseNumberText(input)), shown);
 }
 
-void tst_GridCore::numberLocaleSeparator()
+void tst_GridCore::numberTextInLocale_data()
 {
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    QCOMPARE(parseNumberText(u"12,5"), 12.5);
-    QCOMPARE(formatNumberText(1234.25), u"1234,25"_s);
-    QCOMPARE(thrownText([] { parseNumberText(u"12.5"); }), u"'12.5' is not a valid floating point value"_s);
+    // Only the decimal separator follows the locale: digits, signs and the
+    // exponent stay ASCII so that the parse takes every shown text back.
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("refused");
+    const QLocale german(QLocale::German, QLocale::Germany);
+    const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
+    QTest::newRow("German comma") << german << 1234.25 << u"1234,25"_s << u"12.5"_s;
+    QTest::newRow("German negative") << german << -0.5 << u"-0,5"_s << u"1.000,5"_s;
+    QTest::newRow("Arabic digits stay ASCII") << arabic << 12345.0 << u"12345"_s << u"١٢٣"_s;
+    QTest::newRow("Arabic sign and separator") << arabic << -1234.25 << u"-1234\u066B25"_s << u"-1234.25"_s;
+    QTest::newRow("Swedish minus stays ASCII") << QLocale(QLocale::Swedish) << -7.5 << u"-7,5"_s << u"\u22127,5"_s;
+    QTest::newRow("Persian exponent") << QLocale(QLocale::Persian) << 1e20 << u"1E+20"_s << u"۱"_s;
+}
+
+void tst_GridCore::numberTextInLocale()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(double, value);
+    QFETCH(QString, shown);
+    QFETCH(QString, refused);
+    QLocale::setDefault(locale);
+    QCOMPARE(formatNumberText(value), shown);
+    QCOMPARE(parseNumberText(shown), value);
+    QCOMPARE(thrownText([&] { parseNumberText(refused); }), u"'%1' is not a valid floating point value"_s.arg(refused));
 }
 
 void tst_GridCore::storeRowsAndOutside()
