@@ -4,7 +4,8 @@
 #include <QLocale>
 #include <QString>
 
-// The time and date texts of the activity log and the exit file names.
+// The time and date texts of the activity log and the exit file names. They
+// follow the locale's patterns, written with ASCII digits.
 namespace TimeTexts {
 
 // The locale's long time format with seconds and without a time-zone part;

@@ -77,6 +77,15 @@ private Q_SLOTS:
         QTest::newRow("C locale midnight") << QLocale::c() << midnight << u"00:00:00"_s << u"12/6/26"_s;
         QTest::newRow("one second past midnight keeps it") << ru << midnight.addSecs(1) << u"00:00:01"_s
                                                             << u"06.12.2026 00:00:01"_s;
+        // Other digits and direction marks would reach the log file as '?'.
+        QTest::newRow("US English") << QLocale(QLocale::English, QLocale::UnitedStates) << evening
+                                    << u"7:05:33 PM"_s << u"12/6/26 7:05:33 PM"_s;
+        QTest::newRow("Arabic digits and marks") << QLocale(QLocale::Arabic, QLocale::Egypt) << evening
+                                                 << u"7:05:33 PM"_s << u"6/12/2026 7:05:33 PM"_s;
+        QTest::newRow("Bengali digits") << QLocale(QLocale::Bengali, QLocale::Bangladesh) << morning
+                                        << u"7:08:09 AM"_s << u"4/3/26 7:08:09 AM"_s;
+        QTest::newRow("Persian digits, zone in brackets") << QLocale(QLocale::Persian, QLocale::Iran) << evening
+                                                          << u"19:05:33"_s << u"2026/12/6 19:05:33"_s;
     }
     void timeTextsFollowTheLocale()
     {
