@@ -20,8 +20,10 @@ QString databaseOpened(const QString &timeStr, const QString &database)
     return timeStr + u"  База "_s + database + u" открыта"_s;
 }
 
-QString databaseFailed(const QString &timeStr, const QString &database)
+QString databaseFailed(const QString &timeStr, const QString &database, const QString &reason)
 {
+    if (!reason.isEmpty())
+        return timeStr + u"  Ошыбка открытия "_s + database + u" : "_s + reason;
     return timeStr + u"  Ошыбка открытия "_s + database;
 }
 

@@ -13,7 +13,8 @@ QString appClosed(const QString &timeStr);
 QString connected(const QString &timeStr);
 QString connectFailed(const QString &timeStr, const QString &errorText);
 QString databaseOpened(const QString &timeStr, const QString &database);
-QString databaseFailed(const QString &timeStr, const QString &database);
+// reason: why the name was not even sent, empty when the server refused it.
+QString databaseFailed(const QString &timeStr, const QString &database, const QString &reason = QString());
 // table is one of npc, weapon, armor, etcitem.
 QString tableLoaded(const QString &timeStr, const QString &table);
 QString npcCreated(const QString &timeStr, const QString &npcName);

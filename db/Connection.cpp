@@ -6,27 +6,46 @@
 #include <errmsg.h>
 #include <mysql.h>
 
+#include <initializer_list>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 constexpr unsigned connectTimeoutSeconds = 10;
 
-QByteArray toCp1251(const QString &text, const QString &what)
+struct BoxText
 {
-    QByteArray bytes;
-    if (!Cp1251::encodeInto(text, bytes))
-        throw QmError(u"%1 \"%2\" holds characters that code page 1251 cannot represent"_s
-                          .arg(what, text));
-    return bytes;
+    const QString &text;
+    QString what;
+    QByteArray *bytes;
+};
+
+// Encodes every text; the reason for the first that cp1251 cannot hold, or
+// an empty text when all could be written.
+QString encodeAll(std::initializer_list<BoxText> texts)
+{
+    for (const BoxText &box : texts) {
+        if (!Cp1251::encodeInto(box.text, *box.bytes))
+            return textOutsideCp1251(box.what);
+    }
+    return {};
+}
+
+QString libraryErrorText(MYSQL *mysql)
+{
+    const char *text = mysql_error(mysql);
+    return Cp1251::decode(text, qsizetype(qstrlen(text)));
 }
 
 } // namespace
 
-DbConnection::DbConnection()
+QString textOutsideCp1251(const QString &what)
 {
-    openRecord();
+    return u"text outside Windows-1251 in the "_s + what;
 }
+
+DbConnection::DbConnection() = default;
 
 DbConnection::~DbConnection()
 {
@@ -49,40 +68,69 @@ void DbConnection::releaseRecord()
     m_mysql = nullptr;
 }
 
-void DbConnection::connect(const QString &host, const QString &user, const QString &password,
-                           const DbEndpoint &endpoint)
+ConnectOutcome DbConnection::connect(const QString &host, const QString &user, const QString &password,
+                                     const DbEndpoint &endpoint)
 {
-    const QByteArray hostBytes = toCp1251(host, u"Host"_s);
-    const QByteArray userBytes = toCp1251(user, u"User name"_s);
-    const QByteArray passwordBytes = toCp1251(password, u"Password"_s);
-
-    // One record for the whole process: the earlier connection (or the
-    // leftovers of a failed attempt) goes before the new attempt.
+    // One connection for the whole process: the earlier one goes before the
+    // new attempt, also when the attempt fails.
     releaseRecord();
-    openRecord();
+    m_closedAtExit = false;
+    m_lastFailure = {};
 
+    QByteArray hostBytes;
+    QByteArray userBytes;
+    QByteArray passwordBytes;
+    const QString refusal = encodeAll({{host, u"host name"_s, &hostBytes},
+                                       {user, u"user name"_s, &userBytes},
+                                       {password, u"password"_s, &passwordBytes}});
+    if (!refusal.isEmpty()) {
+        m_lastFailure = {CR_UNKNOWN_ERROR, refusal};
+        return m_lastFailure;
+    }
+
+    openRecord();
     const char *socket = endpoint.socket.isEmpty() ? nullptr : endpoint.socket.constData();
     if (mysql_real_connect(m_mysql, hostBytes.constData(), userBytes.constData(),
-                           passwordBytes.constData(), nullptr, endpoint.port, socket, 0))
+                           passwordBytes.constData(), nullptr, endpoint.port, socket, 0)) {
         m_connected = 1;
+        return {};
+    }
+    // A record that never connected is not kept until the end: its memory
+    // goes now, and nothing is closed at exit that was not connected.
+    m_lastFailure = {mysql_errno(m_mysql), libraryErrorText(m_mysql)};
+    if (m_lastFailure.errorNumber == 0)
+        m_lastFailure.errorNumber = CR_UNKNOWN_ERROR;
+    releaseRecord();
+    return m_lastFailure;
 }
 
 unsigned DbConnection::errorNumber() const
 {
-    return m_mysql ? mysql_errno(m_mysql) : CR_UNKNOWN_ERROR;
+    if (m_mysql)
+        return mysql_errno(m_mysql);
+    return m_lastFailure.errorNumber != 0 ? m_lastFailure.errorNumber : unsigned(CR_UNKNOWN_ERROR);
 }
 
 QString DbConnection::errorText() const
 {
-    if (!m_mysql)
+    if (m_mysql)
+        return libraryErrorText(m_mysql);
+    if (m_closedAtExit)
         return u"The connection is closed"_s;
-    const char *text = mysql_error(m_mysql);
-    return Cp1251::decode(text, qsizetype(qstrlen(text)));
+    if (m_lastFailure.errorNumber != 0)
+        return u"No connection to the server: the last connect failed with \"%1\"; connect on the page "
+               "\"Соединение\" again"_s.arg(m_lastFailure.errorText);
+    return u"No connection to the server yet: connect on the page \"Соединение\" first"_s;
 }
 
-int DbConnection::selectDatabase(const QString &name)
+int DbConnection::selectDatabase(const QString &name, QString *refusal)
 {
-    const QByteArray nameBytes = toCp1251(name, u"Database name"_s);
+    QByteArray nameBytes;
+    if (!Cp1251::encodeInto(name, nameBytes)) {
+        if (refusal)
+            *refusal = textOutsideCp1251(u"database name"_s);
+        return 1;
+    }
     if (!m_mysql)
         return 1;
     return mysql_select_db(m_mysql, nameBytes.constData());
@@ -90,6 +138,8 @@ int DbConnection::selectDatabase(const QString &name)
 
 void DbConnection::closeAtExit()
 {
-    if (m_connected == 1)
+    if (m_connected == 1 && m_mysql) {
         releaseRecord();
+        m_closedAtExit = true;
+    }
 }

@@ -14,9 +14,16 @@ struct DbEndpoint
     QByteArray socket;
 };
 
+// What one connect attempt came to: error number 0 and no text on success.
+struct ConnectOutcome
+{
+    unsigned errorNumber = 0;
+    QString errorText;
+};
+
 // The one connection of the process: the client library's connection record
-// and the Connected flag. The record is created with the object and lives
-// until the object goes; every query of the table loader runs on it.
+// and the Connected flag. A record exists only while a connect has made it
+// good; every query of the table loader runs on it.
 class DbConnection
 {
 public:
@@ -26,29 +33,31 @@ public:
     DbConnection &operator=(const DbConnection &) = delete;
 
     // Connects anew to host with the account and password: no database, no
-    // client flags, the text in cp1251, giving up after 10 seconds. An earlier
-    // connection is closed first. The outcome is read from errorNumber().
+    // client flags, the text in cp1251, giving up after 10 seconds. The
+    // earlier connection goes first, whatever this attempt comes to.
+    // Text that cp1251 cannot hold is never sent: the attempt fails with a
+    // text naming the box, never the text itself (it may be the password).
     // Sets Connected to 1 on success; a failure never sets it back to 0.
-    // Throws QmError when a text cannot be written in cp1251.
-    void connect(const QString &host, const QString &user, const QString &password,
-                 const DbEndpoint &endpoint = {});
+    ConnectOutcome connect(const QString &host, const QString &user, const QString &password,
+                           const DbEndpoint &endpoint = {});
 
-    // The library's error number and text of the last call on the record.
+    // The library's error number and text of the last call on the record;
+    // without a record, why there is no connection and what to do about it.
     unsigned errorNumber() const;
     QString errorText() const;
 
-    // Selects the database; returns the library's result (0 = success).
-    // Throws QmError when the name cannot be written in cp1251.
-    int selectDatabase(const QString &name);
+    // Selects the database; returns the library's result (0 = success). A
+    // name that cp1251 cannot hold is not sent: the result is 1 and
+    // *refusal (when given) says why.
+    int selectDatabase(const QString &name, QString *refusal = nullptr);
 
     // 1 once a connect has succeeded, for the rest of the object's life.
     int Connected() const { return m_connected; }
 
-    // The close at exit: closes the record when Connected is 1. The record
-    // of a connection that never succeeded is released by the destructor.
+    // The close at exit: closes the record when there is a connected one.
     void closeAtExit();
 
-    // The record, for the table loader; null after closeAtExit().
+    // The record, for the table loader; null while there is no connection.
     st_mysql *handle() const { return m_mysql; }
 
 private:
@@ -57,4 +66,10 @@ private:
 
     st_mysql *m_mysql = nullptr;
     int m_connected = 0;
+    // The failure of the last connect attempt, while it left no record.
+    ConnectOutcome m_lastFailure;
+    bool m_closedAtExit = false;
 };
+
+// The reason a text is not sent: "text outside Windows-1251 in the " + what.
+QString textOutsideCp1251(const QString &what);

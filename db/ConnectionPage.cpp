@@ -78,24 +78,26 @@ void ConnectionPage::Button1Click()
     const QString timeStr = m_shell.refreshTimeStr();
     DbConnection &connection = m_shell.connection();
 
+    ConnectOutcome outcome;
     {
         const WaitCursor wait;
-        connection.connect(Edit1->text(), Edit2->text(), Edit3->text());
+        outcome = connection.connect(Edit1->text(), Edit2->text(), Edit3->text());
     }
-    if (connection.errorNumber() != 0)
-        m_shell.LogEvent(LogTexts::connectFailed(timeStr, connectErrorLogText(connection.errorText())));
+    if (outcome.errorNumber != 0)
+        m_shell.LogEvent(LogTexts::connectFailed(timeStr, connectErrorLogText(outcome.errorText)));
     else
         m_shell.LogEvent(LogTexts::connected(timeStr));
 
     // The database is selected whatever the connect came to.
     const QString database = Edit4->text();
+    QString refusal;
     int failed = 0;
     {
         const WaitCursor wait;
-        failed = connection.selectDatabase(database);
+        failed = connection.selectDatabase(database, &refusal);
     }
     if (failed != 0)
-        m_shell.LogEvent(LogTexts::databaseFailed(timeStr, database));
+        m_shell.LogEvent(LogTexts::databaseFailed(timeStr, database, refusal));
     else
         m_shell.LogEvent(LogTexts::databaseOpened(timeStr, database));
 }

@@ -16,7 +16,7 @@ public:
     explicit ConnectionPage(Shell &shell, QWidget *parent = nullptr);
 
     // Connects with the boxes' texts and selects the database; two log lines
-    // with one TimeStr.
+    // with one TimeStr, whatever either step comes to.
     void Button1Click();
 
     QLineEdit *Edit1 = nullptr; // host

@@ -4,6 +4,8 @@
 #include "base/Error.h"
 #include "db/Connection.h"
 #include "db/ConnectionPage.h"
+#include "db/TableLoader.h"
+#include "grid/RowStore.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -34,7 +36,8 @@ private Q_SLOTS:
     void secondConnectClosesTheFirst();
     void failedReconnectKeepsConnected();
     void closeAtExitOnlyWhenConnected();
-    void textsOutsideTheCodePage();
+    void loadWithoutConnection_data();
+    void loadWithoutConnection();
     void silentServerTimesOut();
 };
 
@@ -80,6 +83,20 @@ void tst_Connection::connectLogLines_data()
     QTest::newRow("select-only account, database it may not read")
         << u"localhost"_s << u"reader"_s << u"reader"_s << u"mysql"_s
         << u"  Соединение установлено"_s << u"  Ошыбка открытия mysql"_s << 1;
+    // Text the code page cannot hold is never sent altered; the step fails
+    // with its reason, and the password itself shows nowhere.
+    QTest::newRow("host outside the code page")
+        << u"☃.example"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+        << u"  Ошыбка : text outside Windows-1251 in the host name"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("user outside the code page")
+        << u"localhost"_s << u"用户"_s << u"kelp"_s << u"vosteldb"_s
+        << u"  Ошыбка : text outside Windows-1251 in the user name"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("password outside the code page")
+        << u"localhost"_s << u"root"_s << u"секрет☃"_s << u"vosteldb"_s
+        << u"  Ошыбка : text outside Windows-1251 in the password"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("database outside the code page")
+        << u"localhost"_s << u"root"_s << u"kelp"_s << u"数据"_s << u"  Соединение установлено"_s
+        << u"  Ошыбка открытия 数据 : text outside Windows-1251 in the database name"_s << 1;
 }
 
 void tst_Connection::connectLogLines()
@@ -105,6 +122,8 @@ void tst_Connection::connectLogLines()
     QCOMPARE(shell.log, QStringList({u"10:00:01"_s + connectLine, u"10:00:01"_s + databaseLine}));
     QCOMPARE(shell.db.Connected(), connected);
     QVERIFY(!QApplication::overrideCursor());
+    for (const QString &line : shell.log)
+        QVERIFY2(password.isEmpty() || !line.contains(password), qPrintable(line));
 }
 
 void tst_Connection::clickWithInitialTexts()
@@ -148,8 +167,7 @@ void tst_Connection::longRefusalIsLoggedWhole()
     page.Button1Click();
 
     DbConnection direct;
-    direct.connect(u"localhost"_s, user, u"kelp"_s);
-    const QString full = direct.errorText();
+    const QString full = direct.connect(u"localhost"_s, user, u"kelp"_s).errorText;
     QVERIFY2(full.startsWith(u"Access denied for user '"_s + QString(128, u'ж') + u"'@"_s), qPrintable(full));
     QCOMPARE(shell.log.size(), 2);
     QCOMPARE(shell.log[0], u"10:00:01  Ошыбка : "_s + full);
@@ -218,11 +236,13 @@ void tst_Connection::failedReconnectKeepsConnected()
 
 void tst_Connection::closeAtExitOnlyWhenConnected()
 {
+    // No record is kept that never connected, so none is closed at exit.
     DbConnection never;
+    QVERIFY(!never.handle());
     never.connect(u"localhost"_s, u"root"_s, u"wrong"_s);
     QVERIFY(never.errorNumber() != 0);
+    QVERIFY(!never.handle());
     never.closeAtExit();
-    QVERIFY(never.handle());
     QVERIFY(never.selectDatabase(u"vosteldb"_s) != 0);
 
     DbConnection good;
@@ -237,19 +257,30 @@ void tst_Connection::closeAtExitOnlyWhenConnected()
     QVERIFY(good.errorNumber() != 0);
 }
 
-void tst_Connection::textsOutsideTheCodePage()
+void tst_Connection::loadWithoutConnection_data()
 {
-    TestShell shell;
-    ConnectionPage page(shell);
-    page.Edit4->setText(u"数据"_s);
-    // The connect line is written; the selection refuses the name instead of
-    // sending '?' marks to the server.
-    QVERIFY_THROWS_EXCEPTION(QmError, page.Button1Click());
-    QCOMPARE(shell.log, QStringList({u"10:00:01  Соединение установлено"_s}));
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("before any connect")
+        << QString() << u"No connection to the server yet: connect on the page \"Соединение\" first"_s;
+    QTest::newRow("after a failed connect")
+        << u"wrong"_s
+        << u"No connection to the server: the last connect failed with \"Access denied for user 'root'@'localhost' "
+           "(using password: YES)\"; connect on the page \"Соединение\" again"_s;
+}
 
-    page.Edit2->setText(u"用户"_s);
-    QVERIFY_THROWS_EXCEPTION(QmError, page.Button1Click());
-    QCOMPARE(shell.log.size(), 1);
+void tst_Connection::loadWithoutConnection()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, said);
+    DbConnection db;
+    if (!password.isEmpty())
+        db.connect(u"localhost"_s, u"root"_s, password);
+    RowStore store;
+    store.setColumnKinds({CellKind::Text});
+    const LoadOutcome outcome = LoadTable(store, db, "SELECT name FROM weapon");
+    QVERIFY(!outcome.loaded);
+    QCOMPARE(outcome.errorText, said);
 }
 
 void tst_Connection::silentServerTimesOut()
