@@ -3,6 +3,7 @@
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
 #include "app/ExitFiles.h"
+#include "app/MainWindowAccessible.h"
 #include "base/LogTexts.h"
 #include "app/TextPane.h"
 #include "base/TimeTexts.h"
@@ -45,6 +46,7 @@ TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     , m_exitRoot(exitRoot.isEmpty() ? QCoreApplication::applicationDirPath() : exitRoot)
     , m_connection(std::make_unique<DbConnection>())
 {
+    installMainWindowAccessible();
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Quenmark"_s);
     resize(kClientWidth, kClientHeight);

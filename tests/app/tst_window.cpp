@@ -6,6 +6,7 @@
 #include "app/TextPane.h"
 #include "editor/SqlEditor.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QDateTime>
 #include <QDir>
@@ -98,6 +99,23 @@ private Q_SLOTS:
         QCOMPARE(find(w.form.get(), u"Button8"_s)->size(), QSize(75, 25));
         QCOMPARE(find<QLineEdit>(w.form.get(), u"orderEdit"_s)->text(), u"1"_s);
         QVERIFY(!(w.form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void assistiveToolsFindTheMainWindow()
+    {
+        Window w;
+        // As screen readers and desktop automation walk it: from the application down.
+        QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
+        QVERIFY(app);
+        QAccessibleInterface *found = nullptr;
+        for (int i = 0; i < app->childCount(); ++i) {
+            if (app->child(i) && app->child(i)->object() == w.form.get())
+                found = app->child(i);
+        }
+        QVERIFY(found);
+        QCOMPARE(found->role(), QAccessible::Window);
+        QCOMPARE(found->text(QAccessible::Name), u"Quenmark"_s);
+        QCOMPARE(found->parent()->role(), QAccessible::Application);
     }
 
     void closingRightAfterStartWritesFourLines()
