@@ -152,10 +152,8 @@ void tst_GridCore::numberTextInLocale_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QString>("refused");
-    const QLocale german(QLocale::German, QLocale::Germany);
     const QLocale arabic(QLocale::Arabic, QLocale::Egypt);
-    QTest::newRow("German comma") << german << 1234.25 << u"1234,25"_s << u"12.5"_s;
-    QTest::newRow("German negative") << german << -0.5 << u"-0,5"_s << u"1.000,5"_s;
+    QTest::newRow("German comma") << QLocale(QLocale::German, QLocale::Germany) << 1234.25 << u"1234,25"_s << u"12.5"_s;
     QTest::newRow("Arabic digits stay ASCII") << arabic << 12345.0 << u"12345"_s << u"١٢٣"_s;
     QTest::newRow("Arabic sign and separator") << arabic << -1234.25 << u"-1234\u066B25"_s << u"-1234.25"_s;
     QTest::newRow("Swedish minus stays ASCII") << QLocale(QLocale::Swedish) << -7.5 << u"-7,5"_s << u"\u22127,5"_s;

@@ -524,7 +524,6 @@ void tst_RecordGrid::headerPressThatMoves_data()
     QTest::addColumn<QList<QPoint>>("path");
     QTest::addColumn<bool>("sorts");
     const int drag = QApplication::startDragDistance();
-    QTest::newRow("still") << QList<QPoint>{} << true;
     QTest::newRow("3 pixels") << QList<QPoint>{{3, 0}} << true;
     QTest::newRow("6 pixels and back") << QList<QPoint>{{6, 0}, {0, 0}} << true;
     QTest::newRow("just under the drag distance") << QList<QPoint>{{drag - 1, 0}} << true;
@@ -543,7 +542,7 @@ void tst_RecordGrid::headerPressThatMoves()
     QTest::mousePress(port, Qt::LeftButton, {}, at);
     for (const QPoint &step : path)
         QTest::mouseMove(port, at + step);
-    QTest::mouseRelease(port, Qt::LeftButton, {}, at + (path.isEmpty() ? QPoint() : path.last()));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, at + path.last());
 
     // A press either sorts or drags, and the arrow always tells the grid's own state.
     QCOMPARE(m_grid->sortOrder(), sorts ? Qt::DescendingOrder : Qt::AscendingOrder);
