@@ -82,7 +82,7 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
 {
     const bool wasModified = isModified();
     const qsizetype count = paneLines.size();
-    const bool tailOnly = m_mirrorIntact && count >= m_mirroredCount
+    const bool tailOnly = count >= m_mirroredCount
         && (m_mirroredCount == 0 || paneLines.at(m_mirroredCount - 1) == m_lastMirroredLine);
 
     flushTextChanged();
@@ -92,9 +92,11 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
     bool changed = false;
     if (tailOnly) {
         if (count > m_mirroredCount) {
+            // An edited editor may end anywhere; the new lines start on a line of their own.
+            const bool separate = m_mirrorIntact ? m_mirroredCount > 0 : SendScintilla(SCI_GETLENGTH) > 0;
             QString tail;
             for (qsizetype i = m_mirroredCount; i < count; ++i) {
-                if (i > 0)
+                if (i > m_mirroredCount || separate)
                     tail += u'\n';
                 tail += paneLines.at(i);
             }
@@ -119,9 +121,9 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
     SendScintilla(SCI_SETFIRSTVISIBLELINE, 0UL);
     SendScintilla(SCI_SETXOFFSET, 0UL);
 
+    m_mirrorIntact = m_mirrorIntact || !tailOnly;
     m_mirroredCount = count;
     m_lastMirroredLine = count > 0 ? paneLines.last() : QString();
-    m_mirrorIntact = true;
     m_mirroring = false;
     if (changed) {
         Q_EMIT textChanged();

@@ -29,6 +29,12 @@ public:
     // still holds what the previous call put there and the pane has only grown,
     // only the new lines are appended, so the cost does not grow with the
     // script; otherwise the whole text is replaced. Both ways give the same text.
+    //
+    // Once the operator has changed the text, the operator's work is kept: the
+    // pane's new lines are appended after whatever the editor ends with (on a
+    // line of their own), with the same undo, caret and view rule. Only a pane
+    // that no longer starts with the lines already mirrored (it was emptied)
+    // replaces the whole text.
     void mirrorPane(const QStringList &paneLines);
 
     // The editor's lines as they stand, without line ends (a line ends at
@@ -66,7 +72,8 @@ private:
 
     SqlLexer *m_lexer = nullptr;
     bool m_mirroring = false;
-    // The editor still holds exactly the first m_mirroredCount pane lines.
+    // The editor still holds exactly the first m_mirroredCount pane lines;
+    // false once the operator has changed the text.
     bool m_mirrorIntact = true;
     qsizetype m_mirroredCount = 0;
     QString m_lastMirroredLine;

@@ -68,7 +68,8 @@ private Q_SLOTS:
     void mirrorLeavesAFreshEditor();
     void mirrorKeepsTheModifiedMark_data();
     void mirrorKeepsTheModifiedMark();
-    void operatorEditIsReplacedByTheNextMirror();
+    void operatorEditIsKeptAndNewLinesFollowIt_data();
+    void operatorEditIsKeptAndNewLinesFollowIt();
     void tailAppendAndFullReplaceAgree_data();
     void tailAppendAndFullReplaceAgree();
     void linesSplitAtEveryLineEnd_data();
@@ -267,11 +268,14 @@ void tst_SqlEditor::mirrorLeavesAFreshEditor()
     QVERIFY(!m_ed->hasSelectedText());
     QCOMPARE(m_ed->firstVisibleLine(), 0);
     QCOMPARE(send(*m_ed, QsciScintilla::SCI_GETXOFFSET), 0L);
-    QCOMPARE(m_ed->lines(), pane);
+    const QStringList kept = m_ed->lines();
+    QCOMPARE(kept.size(), 291);  // ten lines typed over, the new one at the end
+    QCOMPARE(kept.at(150), u"#lixyz"_s + pane.at(160).mid(10));
+    QCOMPARE(kept.last(), pane.last());
 
-    // The replacement itself is not a step that can be undone.
+    // The mirror itself is not a step that can be undone.
     QTest::keyClick(m_ed, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(m_ed->lines(), pane);
+    QCOMPARE(m_ed->lines(), kept);
 }
 
 void tst_SqlEditor::mirrorKeepsTheModifiedMark_data()
@@ -304,24 +308,46 @@ void tst_SqlEditor::mirrorKeepsTheModifiedMark()
     QCOMPARE(m_ed->isModified(), expected);
 }
 
-void tst_SqlEditor::operatorEditIsReplacedByTheNextMirror()
+void tst_SqlEditor::operatorEditIsKeptAndNewLinesFollowIt_data()
 {
+    QTest::addColumn<QString>("edit");        // what the operator's edit leaves in the editor
+    QTest::addColumn<QStringList>("expected"); // after the next script block, line by line
+    const QStringList block = {u"#b"_s, u"SELECT 2;"_s, u""_s};
+    QTest::newRow("a changed statement and a note at the end")
+        << u"#a\nSELECT 1 + 41;\n\n-- fixed"_s << QStringList{u"#a"_s, u"SELECT 1 + 41;"_s, u""_s, u"-- fixed"_s} + block;
+    QTest::newRow("ends in a line break") << u"#a\nSELECT 1;\n\n"_s
+                                          << QStringList{u"#a"_s, u"SELECT 1;"_s, u""_s, u""_s} + block;
+    QTest::newRow("everything deleted") << QString() << block;
+}
+
+void tst_SqlEditor::operatorEditIsKeptAndNewLinesFollowIt()
+{
+    QFETCH(QString, edit);
+    QFETCH(QStringList, expected);
     QStringList pane = {u"#a"_s, u"SELECT 1;"_s, u""_s};
     m_ed->mirrorPane(pane);
-    m_ed->setCursorPosition(1, 7);
-    QTest::keyClicks(m_ed, u"+ 41"_s);
-    QTest::keyClick(m_ed, Qt::Key_Return);
-    QCOMPARE(m_ed->lines().size(), 4);
+    // As the operator does it: select all and type the new text.
+    QTest::keyClick(m_ed, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(m_ed, Qt::Key_Delete);
+    const QStringList typed = edit.split(u'\n');
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(m_ed, Qt::Key_Return);
+        QTest::keyClicks(m_ed, typed.at(i));
+    }
+    QCOMPARE(m_ed->text(), edit);
 
-    pane << u"#b"_s;
-    m_ed->mirrorPane(pane);
-    QCOMPARE(m_ed->lines(), pane);
-    QCOMPARE(m_ed->text(), u"#a\nSELECT 1;\n\n#b"_s);
-    // And the next mirror is a plain append again.
-    pane << u"SELECT 2;"_s << QString();
-    m_ed->mirrorPane(pane);
-    m_ed->mirrorPane(pane);
-    QCOMPARE(m_ed->text(), pane.join(u'\n'));
+    for (const QString &line : {u"#b"_s, u"SELECT 2;"_s, u""_s}) {
+        pane << line;
+        m_ed->mirrorPane(pane);
+    }
+    QCOMPARE(m_ed->lines(), expected);
+    QVERIFY(m_ed->isModified());
+    QVERIFY(!m_ed->isUndoAvailable());
+    int line = -1, index = -1;
+    m_ed->getCursorPosition(&line, &index);
+    QCOMPARE(QPoint(index, line), QPoint(0, 0));
+    QCOMPARE(m_ed->firstVisibleLine(), 0);
 }
 
 void tst_SqlEditor::tailAppendAndFullReplaceAgree_data()
@@ -475,11 +501,11 @@ void tst_SqlEditor::changeSignalsOncePerEditAndPerMirror()
     QTest::keyClick(m_ed, Qt::Key_Right);  // no change
     QCOMPARE(text.size(), 4);
 
-    // The operator's edit makes the next mirror a full replacement.
+    // After the operator's edit the new line follows what the operator left.
     pane << QString();
     m_ed->mirrorPane(pane);
     QCOMPARE(text.size(), 5);
-    QCOMPARE(m_ed->lines(), pane);
+    QCOMPARE(m_ed->lines(), (QStringList{u"x#a"_s, u"SELECT 1;"_s, QString()}));
 }
 
 QTEST_MAIN(tst_SqlEditor)
