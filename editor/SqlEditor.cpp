@@ -1,5 +1,6 @@
 #include "editor/SqlEditor.h"
 
+#include "base/ScriptText.h"
 #include "editor/SqlLexer.h"
 
 #include <QCursor>
@@ -27,10 +28,19 @@ QFont courierNew(int pixelSize, const QWidget &widget)
 
 bool isBlankChar(QChar c) { return c == u' ' || c == u'\t'; }
 
+// Mirrored lines come from the panes, which already blank control characters;
+// this keeps the editor safe for any caller.
+QByteArray blankedUtf8(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    const QByteArray blanked = ScriptText::blankControlsUtf8(bytes);
+    return blanked.isNull() ? bytes : blanked;
+}
+
 } // namespace
 
 SqlEditor::SqlEditor(QWidget *parent)
-    : QsciScintilla(parent)
+    : ControlBlankingScintilla(parent)
 {
     setUtf8(true);
     setEolMode(EolUnix);
@@ -100,12 +110,12 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
                     tail += u'\n';
                 tail += paneLines.at(i);
             }
-            const QByteArray bytes = tail.toUtf8();
+            const QByteArray bytes = blankedUtf8(tail);
             SendScintilla(SCI_APPENDTEXT, (unsigned long)bytes.size(), bytes.constData());
             changed = !bytes.isEmpty();
         }
     } else {
-        const QByteArray bytes = paneLines.join(u'\n').toUtf8();
+        const QByteArray bytes = blankedUtf8(paneLines.join(u'\n'));
         SendScintilla(SCI_CLEARALL);
         // Room to grow, so that the appends that follow do not move the whole text.
         SendScintilla(SCI_ALLOCATE, (unsigned long)(bytes.size() + bytes.size() / 2 + 65536));
@@ -134,7 +144,7 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
 
 QStringList SqlEditor::lines() const
 {
-    const QString all = text();
+    const QString all = documentText();
     QStringList result;
     qsizetype start = 0;
     for (qsizetype i = 0; i < all.size(); ++i) {
@@ -212,7 +222,7 @@ void SqlEditor::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QsciScintilla::keyPressEvent(event);
+    ControlBlankingScintilla::keyPressEvent(event);
 }
 
 bool SqlEditor::enhancedEnd(bool extend)

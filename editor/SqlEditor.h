@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/QsciHeaders.h"
+#include "editor/ControlBlankingScintilla.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,7 +15,7 @@ class SqlLexer;
 // after the event was handled, and once per mirror that changed it; a change
 // made by calling the editor's functions directly is reported with the next
 // event the editor receives.
-class SqlEditor : public QsciScintilla
+class SqlEditor : public ControlBlankingScintilla
 {
     Q_OBJECT
 

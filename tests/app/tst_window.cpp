@@ -168,6 +168,39 @@ private Q_SLOTS:
         QCOMPARE(fileLines(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), expected);
     }
 
+    void nulCharacterCutsNothing()
+    {
+        Window w;
+        // A NUL and a line break pasted into a box, a NUL and other controls pasted into the editor.
+        QApplication::clipboard()->setText(QString::fromUtf16(u"7\u00008\n9", 5));
+        auto *shop = find<QLineEdit>(w.form.get(), u"shopidEdit"_s);
+        bringToFront(shop);
+        shop->setFocus();
+        shop->paste();
+        typeInto(find(w.form.get(), u"npcEdit"_s), u"1"_s);
+        click(find(w.form.get(), u"Button4"_s));
+        auto *editor = w.form->SynMemo1();
+        bringToFront(editor);
+        editor->setFocus();
+        QApplication::clipboard()->setText(QString::fromUtf16(u"-- a\u0000b\u001bc\n", 9));
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        w.makeShopLink(u"2"_s, u"9"_s);
+
+        const QStringList expected{u"-- a b c"_s,
+                                   u"#shop id  7 8 9"_s, u"INSERT INTO `merchant_shopids` VALUES(7 8 9,1);"_s, QString(),
+                                   u"#shop id  9"_s, u"INSERT INTO `merchant_shopids` VALUES(9,2);"_s, QString()};
+        QCOMPARE(editor->lines(), expected);
+        QCOMPARE(w.form->Memo2()->lines(), expected.mid(1));
+        QVERIFY(w.form->Memo1()->lines().at(2).endsWith(u"  Shop ID  7 8 9  создан"_s));
+
+        QTemporaryDir target;
+        w.saveAs(target.filePath(u"cut"_s));
+        QCOMPARE(fileLines(target.filePath(u"cut.sql"_s)), expected);
+        QVERIFY(w.form->close());
+        QCOMPARE(fileLines(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), expected);
+        QVERIFY(fileLines(w.root.filePath(u"logs/"_s + w.logFiles().first())).at(2).endsWith(u"Shop ID  7 8 9  создан"_s));
+    }
+
     void saveWritesTheEditorAndRemembersTheName()
     {
         Window w;

@@ -179,6 +179,9 @@ private Q_SLOTS:
                                             << u"INSERT INTO `merchant_shopids` VALUES(7 ,1  2);"_s;
         QTest::newRow("cyrillic as typed") << u" Ж "_s << u"٣"_s << u"#shop id  ٣"_s
                                            << u"INSERT INTO `merchant_shopids` VALUES(٣, Ж );"_s;
+        QTest::newRow("NUL, DEL and C1 controls blanked, tab kept")
+            << QString::fromUtf16(u"1\u00002\t", 4) << u"7\x7f\u0085\x1b"_s << u"#shop id  7   "_s
+            << u"INSERT INTO `merchant_shopids` VALUES(7   ,1 2\t);"_s;
     }
     void scriptLinesNeverSplit()
     {

@@ -1,6 +1,10 @@
 #include "editor/SqlEditor.h"
 #include "editor/SqlLexer.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -70,6 +74,8 @@ private Q_SLOTS:
     void mirrorKeepsTheModifiedMark();
     void operatorEditIsKeptAndNewLinesFollowIt_data();
     void operatorEditIsKeptAndNewLinesFollowIt();
+    void controlCharactersBecomeBlanksOnEveryWayIn_data();
+    void controlCharactersBecomeBlanksOnEveryWayIn();
     void tailAppendAndFullReplaceAgree_data();
     void tailAppendAndFullReplaceAgree();
     void linesSplitAtEveryLineEnd_data();
@@ -348,6 +354,53 @@ void tst_SqlEditor::operatorEditIsKeptAndNewLinesFollowIt()
     m_ed->getCursorPosition(&line, &index);
     QCOMPARE(QPoint(index, line), QPoint(0, 0));
     QCOMPARE(m_ed->firstVisibleLine(), 0);
+}
+
+void tst_SqlEditor::controlCharactersBecomeBlanksOnEveryWayIn_data()
+{
+    QTest::addColumn<QString>("way");
+    for (const char *way : {"paste", "drop", "setText", "append", "insert", "replaceSelectedText", "key text",
+                            "input method", "mirror"})
+        QTest::newRow(way) << QString::fromLatin1(way);
+}
+
+void tst_SqlEditor::controlCharactersBecomeBlanksOnEveryWayIn()
+{
+    QFETCH(QString, way);
+    // NUL first: a C-string interface would drop all that follows it.
+    const QString text = QString::fromUtf16(u"a\u0000b\u0001c\u007fd\u0085e\tf", 11) + u"\nЖ end"_s;
+    const QStringList expected = {u"a b c d e\tf"_s, u"Ж end"_s};
+    m_ed->setFocus();
+    if (way == u"paste") {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(m_ed, Qt::Key_V, Qt::ControlModifier);
+    } else if (way == u"drop") {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at(2, 2);  // the start of the first line
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_ed->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_ed->viewport(), &drop);
+    } else if (way == u"setText") {
+        m_ed->setText(text);
+    } else if (way == u"append") {
+        m_ed->append(text);
+    } else if (way == u"insert") {
+        m_ed->insert(text);
+    } else if (way == u"replaceSelectedText") {
+        m_ed->replaceSelectedText(text);
+    } else if (way == u"key text") {
+        QTest::sendKeyEvent(QTest::Press, m_ed, Qt::Key_unknown, text, Qt::NoModifier);
+    } else if (way == u"input method") {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(m_ed, &commit);
+    } else {
+        m_ed->mirrorPane(text.split(u'\n'));
+    }
+    QCOMPARE(m_ed->lines(), expected);
+    QCOMPARE(m_ed->text(), expected.join(u'\n'));
 }
 
 void tst_SqlEditor::tailAppendAndFullReplaceAgree_data()
