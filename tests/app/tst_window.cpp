@@ -224,6 +224,32 @@ private Q_SLOTS:
         QCOMPARE(QDir(target.path()).entryList(QDir::Files), (QStringList{u"B.SQL"_s, u"shop.sql"_s}));
     }
 
+    void cancelBeforeAnySaveForgetsWhatWasTyped()
+    {
+        Window w;
+        QTemporaryDir elsewhere;
+        QStringList offered, folders;
+        const auto openAndCancel = [&](const QString &type) {
+            onNextModal([&, type](QWidget *modal) {
+                auto *dialog = qobject_cast<QFileDialog *>(modal);
+                QVERIFY(dialog);
+                offered << dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->text();
+                folders << dialog->directory().absolutePath();
+                if (!type.isEmpty()) {
+                    dialog->setDirectory(elsewhere.path());
+                    dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(type);
+                }
+                dialog->reject();
+            });
+            click(find(w.form.get(), u"Button8"_s));
+        };
+        openAndCancel(u"draft"_s);
+        openAndCancel(QString());
+        QCOMPARE(offered, (QStringList{QString(), QString()}));
+        QCOMPARE(folders.at(1), folders.at(0));
+        QVERIFY(folders.at(0) != QDir(elsewhere.path()).absolutePath());
+    }
+
     void saveBeforeAnyStatementWritesAnEmptyFile()
     {
         Window w;
