@@ -8,8 +8,8 @@
 class SqlLexer;
 
 // The script editor: a code editor for MySQL scripts with highlighting, a
-// marked caret line and the house editing options, plus the mirror that keeps
-// it a copy of the SQL pane.
+// marked caret line and the house editing options, plus the mirror that brings
+// the SQL pane's lines into it without losing what the operator wrote there.
 //
 // textChanged and linesChanged come once per event that changed the text,
 // after the event was handled, and once per mirror that changed it; a change
