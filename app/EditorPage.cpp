@@ -64,8 +64,15 @@ void EditorPage::Button8Click()
     QFileDialog *dialog = saveDialog();
     if (!m_lastChosen.isEmpty())
         dialog->selectFile(m_lastChosen);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        // Before any name was chosen the dialog has nothing to keep: the next
+        // one starts empty, in the default folder, whatever was typed here.
+        if (m_lastChosen.isEmpty()) {
+            m_saveDialog->deleteLater();
+            m_saveDialog = nullptr;
+        }
         return;
+    }
     const QString chosen = dialog->selectedFiles().constFirst();
     m_lastChosen = chosen;
 

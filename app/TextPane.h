@@ -15,7 +15,8 @@ class TextPane : public QTableView
 public:
     explicit TextPane(QWidget *parent = nullptr);
 
-    // Appends one line; a CR or LF inside it becomes a blank, so a line stays a line.
+    // Appends one line; a CR, LF or other control character but tab inside it
+    // becomes a blank, so a line stays a line and is never cut short.
     void appendLine(const QString &line);
     void clearLines();
     const QStringList &lines() const;

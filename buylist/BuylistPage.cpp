@@ -135,6 +135,10 @@ void BuylistPage::NextGrid2CellDblClick(int, int row)
 
 void BuylistPage::Button6Click()
 {
+    // Made first: a box text that cannot stand in the statement is refused
+    // before the grid row, the script or the log change.
+    const ScriptBlock block = buylistBlock(m_label28->text(), m_itemidEdit->text(), m_priceEdit->text(),
+                                           m_shopEdit->text(), m_orderEdit->text());
     int &shopRowIndex = m_shell.ShopRowIndex();
     shopRowIndex += 1;
     m_nextGrid3->AddRow(1);
@@ -143,8 +147,6 @@ void BuylistPage::Button6Click()
     m_nextGrid3->setCells(2, shopRowIndex, m_shopEdit->text());
     m_nextGrid3->setCells(3, shopRowIndex, m_priceEdit->text());
 
-    const ScriptBlock block = buylistBlock(m_label28->text(), m_itemidEdit->text(), m_priceEdit->text(),
-                                           m_shopEdit->text(), m_orderEdit->text());
     m_shell.AppendScriptBlock(block.comment, block.statement);
     m_orderEdit->setText(nextOrderText(m_orderEdit->text()));
     m_shell.LogEvent(LogTexts::itemAdded(m_shell.refreshTimeStr(), m_label28->text()));

@@ -1,5 +1,6 @@
 #include "editor/SqlEditor.h"
 
+#include "base/ScriptText.h"
 #include "editor/SqlLexer.h"
 
 #include <QCursor>
@@ -27,10 +28,19 @@ QFont courierNew(int pixelSize, const QWidget &widget)
 
 bool isBlankChar(QChar c) { return c == u' ' || c == u'\t'; }
 
+// Mirrored lines come from the panes, which already blank control characters;
+// this keeps the editor safe for any caller.
+QByteArray blankedUtf8(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    const QByteArray blanked = ScriptText::blankControlsUtf8(bytes);
+    return blanked.isNull() ? bytes : blanked;
+}
+
 } // namespace
 
 SqlEditor::SqlEditor(QWidget *parent)
-    : QsciScintilla(parent)
+    : ControlBlankingScintilla(parent)
 {
     setUtf8(true);
     setEolMode(EolUnix);
@@ -82,7 +92,7 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
 {
     const bool wasModified = isModified();
     const qsizetype count = paneLines.size();
-    const bool tailOnly = m_mirrorIntact && count >= m_mirroredCount
+    const bool tailOnly = count >= m_mirroredCount
         && (m_mirroredCount == 0 || paneLines.at(m_mirroredCount - 1) == m_lastMirroredLine);
 
     flushTextChanged();
@@ -92,18 +102,20 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
     bool changed = false;
     if (tailOnly) {
         if (count > m_mirroredCount) {
+            // An edited editor may end anywhere; the new lines start on a line of their own.
+            const bool separate = m_mirrorIntact ? m_mirroredCount > 0 : SendScintilla(SCI_GETLENGTH) > 0;
             QString tail;
             for (qsizetype i = m_mirroredCount; i < count; ++i) {
-                if (i > 0)
+                if (i > m_mirroredCount || separate)
                     tail += u'\n';
                 tail += paneLines.at(i);
             }
-            const QByteArray bytes = tail.toUtf8();
+            const QByteArray bytes = blankedUtf8(tail);
             SendScintilla(SCI_APPENDTEXT, (unsigned long)bytes.size(), bytes.constData());
             changed = !bytes.isEmpty();
         }
     } else {
-        const QByteArray bytes = paneLines.join(u'\n').toUtf8();
+        const QByteArray bytes = blankedUtf8(paneLines.join(u'\n'));
         SendScintilla(SCI_CLEARALL);
         // Room to grow, so that the appends that follow do not move the whole text.
         SendScintilla(SCI_ALLOCATE, (unsigned long)(bytes.size() + bytes.size() / 2 + 65536));
@@ -119,9 +131,9 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
     SendScintilla(SCI_SETFIRSTVISIBLELINE, 0UL);
     SendScintilla(SCI_SETXOFFSET, 0UL);
 
+    m_mirrorIntact = m_mirrorIntact || !tailOnly;
     m_mirroredCount = count;
     m_lastMirroredLine = count > 0 ? paneLines.last() : QString();
-    m_mirrorIntact = true;
     m_mirroring = false;
     if (changed) {
         Q_EMIT textChanged();
@@ -132,7 +144,7 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
 
 QStringList SqlEditor::lines() const
 {
-    const QString all = text();
+    const QString all = documentText();
     QStringList result;
     qsizetype start = 0;
     for (qsizetype i = 0; i < all.size(); ++i) {
@@ -210,7 +222,7 @@ void SqlEditor::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QsciScintilla::keyPressEvent(event);
+    ControlBlankingScintilla::keyPressEvent(event);
 }
 
 bool SqlEditor::enhancedEnd(bool extend)

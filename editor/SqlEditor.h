@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/QsciHeaders.h"
+#include "editor/ControlBlankingScintilla.h"
 
 #include <QString>
 #include <QStringList>
@@ -8,14 +8,14 @@
 class SqlLexer;
 
 // The script editor: a code editor for MySQL scripts with highlighting, a
-// marked caret line and the house editing options, plus the mirror that keeps
-// it a copy of the SQL pane.
+// marked caret line and the house editing options, plus the mirror that brings
+// the SQL pane's lines into it without losing what the operator wrote there.
 //
 // textChanged and linesChanged come once per event that changed the text,
 // after the event was handled, and once per mirror that changed it; a change
 // made by calling the editor's functions directly is reported with the next
 // event the editor receives.
-class SqlEditor : public QsciScintilla
+class SqlEditor : public ControlBlankingScintilla
 {
     Q_OBJECT
 
@@ -29,6 +29,12 @@ public:
     // still holds what the previous call put there and the pane has only grown,
     // only the new lines are appended, so the cost does not grow with the
     // script; otherwise the whole text is replaced. Both ways give the same text.
+    //
+    // Once the operator has changed the text, the operator's work is kept: the
+    // pane's new lines are appended after whatever the editor ends with (on a
+    // line of their own), with the same undo, caret and view rule. Only a pane
+    // that no longer starts with the lines already mirrored (it was emptied)
+    // replaces the whole text.
     void mirrorPane(const QStringList &paneLines);
 
     // The editor's lines as they stand, without line ends (a line ends at
@@ -66,7 +72,8 @@ private:
 
     SqlLexer *m_lexer = nullptr;
     bool m_mirroring = false;
-    // The editor still holds exactly the first m_mirroredCount pane lines.
+    // The editor still holds exactly the first m_mirroredCount pane lines;
+    // false once the operator has changed the text.
     bool m_mirrorIntact = true;
     qsizetype m_mirroredCount = 0;
     QString m_lastMirroredLine;

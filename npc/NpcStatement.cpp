@@ -1,5 +1,6 @@
 #include "npc/NpcStatement.h"
 
+#include "base/BareValue.h"
 #include "npc/SqlLiteral.h"
 
 using namespace Qt::StringLiterals;
@@ -20,6 +21,14 @@ QString quoted(const QString &text)
 
 ScriptBlock merchantNpcBlock(const NpcForm &form)
 {
+    BareValue::require({{u"ID"_s, form.id},
+                        {u"ID Temlate"_s, form.templateId},
+                        {u"C_R"_s, form.collisionRadius},
+                        {u"C_H"_s, form.collisionHeight},
+                        {u"Уровень"_s, form.level},
+                        {u"Правая рука"_s, form.rhand},
+                        {u"Левая рука"_s, form.lhand},
+                        {u"Броня"_s, form.armor}});
     const QString sex = form.male ? u"male"_s : u"female"_s;
     const QString undead = form.undead ? u"1"_s : u"0"_s;
 

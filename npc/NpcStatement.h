@@ -24,5 +24,7 @@ struct NpcForm
 // The merchant NPC: comment "#npc  " + name and one INSERT of a full 41-value
 // `npc` row, most of it fixed merchant defaults. Name, title and class stand
 // in quotes and are escaped as string literals; every other box goes in bare,
-// as typed. A CR or LF outside a literal becomes a blank.
+// as typed. A control character outside a literal becomes a blank. Throws
+// QmError, before anything is made, when a bare box holds text that could end
+// or leave the statement (BareValue).
 ScriptBlock merchantNpcBlock(const NpcForm &form);

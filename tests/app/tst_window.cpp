@@ -157,35 +157,36 @@ private Q_SLOTS:
         QCOMPARE(w.form->Memo1()->lines().last(), w.form->TimeStr() + u"  Shop ID    создан"_s);
     }
 
-    void editorFollowsThePaneAndLosesEdits()
+    // The operator's edit survives the next statement, and a NUL cuts nothing,
+    // in the editor, the saved file and the exit files.
+    void editsAndControlCharactersReachEveryFile()
     {
         Window w;
-        w.makeShopLink(u"1"_s, u"2"_s);
+        QApplication::clipboard()->setText(QString::fromUtf16(u"7\u00008\n9", 5));
+        auto *shop = find<QLineEdit>(w.form.get(), u"shopidEdit"_s);
+        bringToFront(shop);
+        shop->setFocus();
+        shop->paste();
+        typeInto(find(w.form.get(), u"npcEdit"_s), u"1"_s);
+        click(find(w.form.get(), u"Button4"_s));
         auto *editor = w.form->SynMemo1();
         bringToFront(editor);
         editor->setFocus();
-        QTest::keyClicks(editor, u"-- my note"_s);
-        QVERIFY(editor->lines().first().startsWith(u"-- my note"_s));
-        QVERIFY(editor->isModified());
+        QApplication::clipboard()->setText(QString::fromUtf16(u"-- a\u0000b\u001bc\n", 9));
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+        w.makeShopLink(u"2"_s, u"9"_s);
 
-        w.makeShopLink(u"3"_s, u"4"_s);
-        w.makeShopLink(u"5"_s, u"6"_s);
-        QCOMPARE(w.form->Memo2()->lines().size(), 9);
-        QCOMPARE(editor->lines(), w.form->Memo2()->lines());
-        QVERIFY(!editor->isUndoAvailable());
-        int line = -1, index = -1;
-        editor->getCursorPosition(&line, &index);
-        QCOMPARE(line, 0);
-        QCOMPARE(index, 0);
-
-        // A pasted line break cannot split a script line.
-        w.makeShopLink(u"8"_s, u"9"_s);
-        QApplication::clipboard()->setText(u"1\n2"_s);
-        auto *shop = find<QLineEdit>(w.form.get(), u"shopidEdit"_s);
-        shop->clear();
-        shop->paste();
-        click(find(w.form.get(), u"Button4"_s));
-        QCOMPARE(w.form->Memo2()->lines().size(), 15);
+        const QStringList expected{u"-- a b c"_s,
+                                   u"#shop id  7 8 9"_s, u"INSERT INTO `merchant_shopids` VALUES(7 8 9,1);"_s, QString(),
+                                   u"#shop id  9"_s, u"INSERT INTO `merchant_shopids` VALUES(9,2);"_s, QString()};
+        QCOMPARE(editor->lines(), expected);
+        QCOMPARE(w.form->Memo2()->lines(), expected.mid(1));  // the record of what was generated
+        QTemporaryDir target;
+        w.saveAs(target.filePath(u"cut"_s));
+        QCOMPARE(fileLines(target.filePath(u"cut.sql"_s)), expected);
+        QVERIFY(w.form->close());
+        QCOMPARE(fileLines(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), expected);
+        QVERIFY(fileLines(w.root.filePath(u"logs/"_s + w.logFiles().first())).at(2).endsWith(u"Shop ID  7 8 9  создан"_s));
     }
 
     void saveWritesTheEditorAndRemembersTheName()
@@ -209,6 +210,26 @@ private Q_SLOTS:
         const QString upper = target.filePath(u"B.SQL"_s);
         w.saveAs(upper);
         QCOMPARE(QDir(target.path()).entryList(QDir::Files), (QStringList{u"B.SQL"_s, u"shop.sql"_s}));
+    }
+
+    void cancelBeforeAnySaveForgetsWhatWasTyped()
+    {
+        Window w;
+        QTemporaryDir elsewhere;
+        QStringList seen;  // name and folder offered, at each opening
+        for (const QString &typed : {u"draft"_s, QString()}) {
+            onNextModal([&, typed](QWidget *modal) {
+                auto *dialog = qobject_cast<QFileDialog *>(modal);
+                auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
+                seen << name->text() << dialog->directory().absolutePath();
+                dialog->setDirectory(elsewhere.path());
+                name->setText(typed);
+                dialog->reject();
+            });
+            click(find(w.form.get(), u"Button8"_s));
+        }
+        QCOMPARE(seen.at(2), QString());
+        QCOMPARE(seen.at(3), seen.at(1));
     }
 
     void saveBeforeAnyStatementWritesAnEmptyFile()

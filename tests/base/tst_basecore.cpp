@@ -1,4 +1,6 @@
+#include "base/BareValue.h"
 #include "base/Codepage.h"
+#include "base/Error.h"
 #include "base/ScriptText.h"
 #include "base/TextFile.h"
 #include "base/TimeTexts.h"
@@ -188,6 +190,9 @@ private Q_SLOTS:
                                             << u"INSERT INTO `merchant_shopids` VALUES(7 ,1  2);"_s;
         QTest::newRow("cyrillic as typed") << u" Ж "_s << u"٣"_s << u"#shop id  ٣"_s
                                            << u"INSERT INTO `merchant_shopids` VALUES(٣, Ж );"_s;
+        QTest::newRow("NUL, DEL and C1 controls blanked, tab kept")
+            << QString::fromUtf16(u"1\u00002\t", 4) << u"7\x7f\u0085\x1b"_s << u"#shop id  7   "_s
+            << u"INSERT INTO `merchant_shopids` VALUES(7   ,1 2\t);"_s;
     }
     void scriptLinesNeverSplit()
     {
@@ -198,6 +203,37 @@ private Q_SLOTS:
         const ScriptBlock block = shopLinkBlock(npc, shop);
         QCOMPARE(block.comment, comment);
         QCOMPARE(block.statement, statement);
+    }
+
+    void bareValuesHoldNothingThatLeavesTheStatement_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("breaker"); // empty: written as typed
+        for (const QString &kept : {u""_s, u"NULL"_s, u"0x1F"_s, u"-5"_s, u"2*500"_s, u" 7 "_s, u"1.5e3"_s,
+                                    u"(1+2)/3"_s, u"- -1"_s, u"*/"_s, u"abc"_s, u"Ж"_s, u"1\n2"_s})
+            QTest::newRow(qPrintable(u"kept: "_s + kept)) << kept << QString();
+        QTest::newRow("statement end") << u"1); DROP TABLE npc; --"_s << u";"_s;
+        QTest::newRow("client command") << u"\\! touch /tmp/x #"_s << u"\\"_s;
+        QTest::newRow("single quote") << u"1,'a"_s << u"'"_s;
+        QTest::newRow("double quote") << u"\"a"_s << u"\""_s;
+        QTest::newRow("back quote") << u"`npc`"_s << u"`"_s;
+        QTest::newRow("hash comment") << u"7 # note"_s << u"#"_s;
+        QTest::newRow("dash comment, no blank") << u"2--1"_s << u"--"_s;
+        QTest::newRow("block comment") << u"1/*!50000 x*/"_s << u"/*"_s;
+        QTest::newRow("first breaker named") << u"/*;"_s << u"/*"_s;
+    }
+    void bareValuesHoldNothingThatLeavesTheStatement()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, breaker);
+        QCOMPARE(BareValue::breaker(text), breaker);
+        try {
+            BareValue::require({{u"Shop ID"_s, u"7"_s}, {u"Цена"_s, text}});
+            QVERIFY(breaker.isEmpty());
+        } catch (const QmError &error) {
+            QCOMPARE(error.text(), u"The box \"Цена\" holds \"%1\": \"%2\" cannot stand in a value written without quotes"_s
+                                       .arg(ScriptText::oneLine(text), breaker));
+        }
     }
 };
 

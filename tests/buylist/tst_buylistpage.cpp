@@ -208,6 +208,39 @@ private Q_SLOTS:
         QCOMPARE(w.log().size(), logLines);
     }
 
+    void textThatCouldLeaveTheStatementIsRefusedWithoutTrace()
+    {
+        Window w;
+        QTemporaryDir shellDir;
+        const QString marker = shellDir.filePath(u"ran"_s);
+        typeInto(w.control(u"itemidEdit"_s), u"-5"_s);
+        typeInto(w.control(u"priceEdit"_s), u"2*500"_s);
+        const QString command = u"\\! touch "_s + marker + u" #"_s;
+        typeInto(w.control(u"shopEdit"_s), command);
+        const QStringList logBefore = w.log();
+        QString shown;
+        onNextModal([&](QWidget *box) { shown = readAndCloseMessageBox(box); });
+        click(w.control(u"Button6"_s));
+        QCOMPARE(shown, u"The box \"Shop ID\" holds \"%1\": \"\\\" cannot stand in a value written without quotes."_s
+                            .arg(command));
+        QCOMPARE(w.contents()->RowCount(), 0);
+        QCOMPARE(w.form->ShopRowIndex(), -1);
+        QVERIFY(w.pane().isEmpty());
+        QCOMPARE(w.form->SynMemo1()->lines(), QStringList{QString()});
+        QCOMPARE(w.log(), logBefore);
+        QCOMPARE(w.text(u"orderEdit"_s), u"1"_s);
+
+        // Bare values that are one expression go in as typed, and the script runs.
+        typeInto(w.control(u"shopEdit"_s), u"0x1F"_s);
+        w.ctrlA(w.control(u"shopEdit"_s));
+        QCOMPARE(w.pane().at(1), u"INSERT INTO `merchant_buylists` VALUES (-5,2*500,0x1F,1,-1,-1,0,0);"_s);
+        QCOMPARE(w.contentsRow(0), (QStringList{u"-5"_s, QString(), u"0x1F"_s, u"2*500"_s}));
+        QVERIFY(w.form->close());
+        const QString sqlPath = w.root.filePath(u"sql/"_s + QDir(w.root.filePath(u"sql"_s)).entryList(QDir::Files).first());
+        QCOMPARE(runOnScratchCopy(sqlPath), u"rows: 1"_s);
+        QVERIFY(!QFile::exists(marker));
+    }
+
     void ctrlAWorksOnEveryControlOfTheForm()
     {
         Window w;

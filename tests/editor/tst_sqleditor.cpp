@@ -1,6 +1,10 @@
 #include "editor/SqlEditor.h"
 #include "editor/SqlLexer.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -68,7 +72,10 @@ private Q_SLOTS:
     void mirrorLeavesAFreshEditor();
     void mirrorKeepsTheModifiedMark_data();
     void mirrorKeepsTheModifiedMark();
-    void operatorEditIsReplacedByTheNextMirror();
+    void operatorEditIsKeptAndNewLinesFollowIt_data();
+    void operatorEditIsKeptAndNewLinesFollowIt();
+    void controlCharactersBecomeBlanksOnEveryWayIn_data();
+    void controlCharactersBecomeBlanksOnEveryWayIn();
     void tailAppendAndFullReplaceAgree_data();
     void tailAppendAndFullReplaceAgree();
     void linesSplitAtEveryLineEnd_data();
@@ -267,11 +274,14 @@ void tst_SqlEditor::mirrorLeavesAFreshEditor()
     QVERIFY(!m_ed->hasSelectedText());
     QCOMPARE(m_ed->firstVisibleLine(), 0);
     QCOMPARE(send(*m_ed, QsciScintilla::SCI_GETXOFFSET), 0L);
-    QCOMPARE(m_ed->lines(), pane);
+    const QStringList kept = m_ed->lines();
+    QCOMPARE(kept.size(), 291);  // ten lines typed over, the new one at the end
+    QCOMPARE(kept.at(150), u"#lixyz"_s + pane.at(160).mid(10));
+    QCOMPARE(kept.last(), pane.last());
 
-    // The replacement itself is not a step that can be undone.
+    // The mirror itself is not a step that can be undone.
     QTest::keyClick(m_ed, Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(m_ed->lines(), pane);
+    QCOMPARE(m_ed->lines(), kept);
 }
 
 void tst_SqlEditor::mirrorKeepsTheModifiedMark_data()
@@ -304,24 +314,77 @@ void tst_SqlEditor::mirrorKeepsTheModifiedMark()
     QCOMPARE(m_ed->isModified(), expected);
 }
 
-void tst_SqlEditor::operatorEditIsReplacedByTheNextMirror()
+void tst_SqlEditor::operatorEditIsKeptAndNewLinesFollowIt_data()
 {
+    QTest::addColumn<QString>("edit");        // what the operator's edit leaves in the editor
+    QTest::addColumn<QStringList>("expected"); // after the next script block, line by line
+    const QStringList block = {u"#b"_s, u"SELECT 2;"_s, u""_s};
+    QTest::newRow("a changed statement and a note at the end")
+        << u"#a\nSELECT 1 + 41;\n\n-- fixed"_s << QStringList{u"#a"_s, u"SELECT 1 + 41;"_s, u""_s, u"-- fixed"_s} + block;
+    QTest::newRow("ends in a line break") << u"#a\nSELECT 1;\n\n"_s
+                                          << QStringList{u"#a"_s, u"SELECT 1;"_s, u""_s, u""_s} + block;
+    QTest::newRow("everything deleted") << QString() << block;
+}
+
+void tst_SqlEditor::operatorEditIsKeptAndNewLinesFollowIt()
+{
+    QFETCH(QString, edit);
+    QFETCH(QStringList, expected);
     QStringList pane = {u"#a"_s, u"SELECT 1;"_s, u""_s};
     m_ed->mirrorPane(pane);
-    m_ed->setCursorPosition(1, 7);
-    QTest::keyClicks(m_ed, u"+ 41"_s);
-    QTest::keyClick(m_ed, Qt::Key_Return);
-    QCOMPARE(m_ed->lines().size(), 4);
+    m_ed->setText(edit);  // a change that is not the mirror's, like the operator's typing
+    for (const QString &line : {u"#b"_s, u"SELECT 2;"_s, u""_s}) {
+        pane << line;
+        m_ed->mirrorPane(pane);
+    }
+    QCOMPARE(m_ed->lines(), expected);  // caret, view and undo: mirrorLeavesAFreshEditor
+}
 
-    pane << u"#b"_s;
-    m_ed->mirrorPane(pane);
-    QCOMPARE(m_ed->lines(), pane);
-    QCOMPARE(m_ed->text(), u"#a\nSELECT 1;\n\n#b"_s);
-    // And the next mirror is a plain append again.
-    pane << u"SELECT 2;"_s << QString();
-    m_ed->mirrorPane(pane);
-    m_ed->mirrorPane(pane);
-    QCOMPARE(m_ed->text(), pane.join(u'\n'));
+void tst_SqlEditor::controlCharactersBecomeBlanksOnEveryWayIn_data()
+{
+    QTest::addColumn<QString>("way");
+    for (const char *way : {"paste", "drop", "setText", "append", "insert", "replaceSelectedText", "key text",
+                            "input method", "mirror"})
+        QTest::newRow(way) << QString::fromLatin1(way);
+}
+
+void tst_SqlEditor::controlCharactersBecomeBlanksOnEveryWayIn()
+{
+    QFETCH(QString, way);
+    // NUL first: a C-string interface would drop all that follows it.
+    const QString text = QString::fromUtf16(u"a\u0000b\u0001c\u007fd\u0085e\tf", 11) + u"\nЖ end"_s;
+    const QStringList expected = {u"a b c d e\tf"_s, u"Ж end"_s};
+    m_ed->setFocus();
+    if (way == u"paste") {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(m_ed, Qt::Key_V, Qt::ControlModifier);
+    } else if (way == u"drop") {
+        QMimeData data;
+        data.setText(text);
+        const QPoint at(2, 2);  // the start of the first line
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_ed->viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_ed->viewport(), &drop);
+    } else if (way == u"setText") {
+        m_ed->setText(text);
+    } else if (way == u"append") {
+        m_ed->append(text);
+    } else if (way == u"insert") {
+        m_ed->insert(text);
+    } else if (way == u"replaceSelectedText") {
+        m_ed->replaceSelectedText(text);
+    } else if (way == u"key text") {
+        QTest::sendKeyEvent(QTest::Press, m_ed, Qt::Key_unknown, text, Qt::NoModifier);
+    } else if (way == u"input method") {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QApplication::sendEvent(m_ed, &commit);
+    } else {
+        m_ed->mirrorPane(text.split(u'\n'));
+    }
+    QCOMPARE(m_ed->lines(), expected);
+    QCOMPARE(m_ed->text(), expected.join(u'\n'));
 }
 
 void tst_SqlEditor::tailAppendAndFullReplaceAgree_data()
@@ -475,11 +538,11 @@ void tst_SqlEditor::changeSignalsOncePerEditAndPerMirror()
     QTest::keyClick(m_ed, Qt::Key_Right);  // no change
     QCOMPARE(text.size(), 4);
 
-    // The operator's edit makes the next mirror a full replacement.
+    // After the operator's edit the new line follows what the operator left.
     pane << QString();
     m_ed->mirrorPane(pane);
     QCOMPARE(text.size(), 5);
-    QCOMPARE(m_ed->lines(), pane);
+    QCOMPARE(m_ed->lines(), (QStringList{u"x#a"_s, u"SELECT 1;"_s, QString()}));
 }
 
 QTEST_MAIN(tst_SqlEditor)
