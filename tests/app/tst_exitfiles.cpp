@@ -1,9 +1,13 @@
 #include "app/ExitFiles.h"
+#include "base/TextFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +50,47 @@ private Q_SLOTS:
         QVERIFY(!second.log.error.isEmpty());
         QVERIFY(second.problems().contains(other.filePath(u"logs/log_s.log"_s)));
         QCOMPARE(readAll(other.filePath(u"sql/sql_s.sql"_s)), QByteArray("\xc6"));
+    }
+
+    void aFileTheFolderRefusesGoesToTheFallback()
+    {
+        QTemporaryDir dir, fallback;
+        writeFile(dir.filePath(u"logs"_s), "not a folder");
+        const ExitFilesOutcome outcome = writeExitFiles(dir.path(), u"s"_s, {u"l"_s}, {u"q"_s}, fallback.path());
+        QCOMPARE(readAll(fallback.filePath(u"logs/log_s.log"_s)), QByteArray("l\r\n"));
+        QCOMPARE(readAll(dir.filePath(u"sql/sql_s.sql"_s)), QByteArray("q"));
+        QVERIFY(!QFile::exists(fallback.filePath(u"sql"_s)));
+        QCOMPARE(outcome.problems(), u"Cannot create file \"%1\". Not a directory.\nIt was written to \"%2\" instead."_s
+                                         .arg(dir.filePath(u"logs/log_s.log"_s), fallback.filePath(u"logs/log_s.log"_s)));
+
+        // The fallback being the folder itself (an installed program) is not tried twice.
+        const ExitFilesOutcome same = writeExitFiles(dir.path(), u"t"_s, {u"l"_s}, {}, dir.path() + u"/."_s);
+        QVERIFY(same.log.fallbackPath.isEmpty());
+        QVERIFY(!same.log.writtenSomewhere());
+    }
+
+    // A write that stops part of the way (a full disk, a size limit) names the
+    // system's reason and leaves no part of the file behind.
+    void aShortWriteNamesItsCause()
+    {
+        QTemporaryDir dir;
+        const QStringList lines(400, u"0123456789"_s);
+        rlimit old{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 1000;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const ExitFilesOutcome outcome = writeExitFiles(dir.path(), u"s"_s, lines, lines);
+        const QString replacing = TextFile::writeReplacing(dir.filePath(u"saved.sql"_s), QByteArray(5000, 'x'));
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(outcome.log.error, u"File too large"_s);
+        QCOMPARE(outcome.script.error, u"File too large"_s);
+        QCOMPARE(replacing, u"File too large"_s);
+        QCOMPARE(QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };
 
