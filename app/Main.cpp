@@ -3,6 +3,7 @@
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
 #include "app/ExitFiles.h"
+#include "app/ExitFolder.h"
 #include "base/LogTexts.h"
 #include "app/TextPane.h"
 #include "base/TimeTexts.h"
@@ -42,7 +43,7 @@ QWidget *addPage(QTabWidget *pages, QWidget *content, const QString &name, const
 TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , m_exitRoot(exitRoot.isEmpty() ? QCoreApplication::applicationDirPath() : exitRoot)
+    , m_exitRoot(exitRoot.isEmpty() ? ExitFolder::forThisProgram() : exitRoot)
     , m_connection(std::make_unique<DbConnection>())
 {
     setObjectName(u"Form1"_s);
@@ -74,7 +75,7 @@ void TForm1::buildPages()
     addPage(m_pageControl1, m_buylistPage, u"TabSheet4"_s, u"BuyList"_s);
     m_editorPage = new EditorPage(*this);
     addPage(m_pageControl1, m_editorPage, u"TabSheet5"_s, u"Правка"_s);
-    m_aboutPage = new AboutPage;
+    m_aboutPage = new AboutPage(m_exitRoot);
     addPage(m_pageControl1, m_aboutPage, u"TabSheet6"_s, u"About"_s);
     m_pageControl1->setCurrentIndex(0);
 

@@ -25,7 +25,8 @@ class TForm1 : public QWidget, public Shell
     Q_OBJECT
 
 public:
-    // exitRoot: the folder that holds `logs` and `sql`; the executable's folder when empty.
+    // exitRoot: the folder that holds `logs` and `sql`; when empty, the executable's
+    // folder or, for an installed program, the user's data folder.
     explicit TForm1(const QString &exitRoot = QString(), QWidget *parent = nullptr);
     ~TForm1() override;
 

@@ -1,4 +1,5 @@
 #include "app/ExitFiles.h"
+#include "app/ExitFolder.h"
 #include "base/TextFile.h"
 
 #include <QDir>
@@ -91,6 +92,32 @@ private Q_SLOTS:
         QCOMPARE(replacing, u"File too large"_s);
         QCOMPARE(QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void exitFolderOfAnInstalledProgramIsTheUsersOwn_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<bool>("useDataFolder");
+        QTest::newRow("build tree") << u"build/app"_s << u"bin"_s << false;
+        QTest::newRow("installed bin") << u"bin"_s << u"bin"_s << true;
+        QTest::newRow("installed bin through a link") << u"link-to-bin"_s << u"bin"_s << true;
+        QTest::newRow("installed bin named untidily") << u"bin"_s << u"./bin/"_s << true;
+        QTest::newRow("no install folder known") << u"bin"_s << QString() << false;
+    }
+    void exitFolderOfAnInstalledProgramIsTheUsersOwn()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, installed);
+        QFETCH(bool, useDataFolder);
+        QTemporaryDir prefix;
+        QDir(prefix.path()).mkpath(u"bin"_s);
+        QDir(prefix.path()).mkpath(u"build/app"_s);
+        QFile::link(prefix.filePath(u"bin"_s), prefix.filePath(u"link-to-bin"_s));
+        const QString programFolder = prefix.filePath(program);
+        const QString data = prefix.filePath(u"home/.local/share/Quenmark"_s);
+        const QString chosen = ExitFolder::choose(programFolder, installed.isEmpty() ? QString() : prefix.filePath(installed), data);
+        QCOMPARE(chosen, useDataFolder ? data : programFolder);
     }
 };
 

@@ -8,8 +8,10 @@
 
 #include <QClipboard>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -64,6 +66,16 @@ QString closingTimePattern()
 }
 
 } // namespace
+
+// Stands in for the file manager: takes the folder links the window opens.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl &url) { opened.append(url); }
+};
 
 class tst_Window : public QObject
 {
@@ -309,6 +321,21 @@ private Q_SLOTS:
         QCOMPARE(w.sqlFiles().size(), 1);
         QCOMPARE(readFile(w.root.filePath(u"sql/"_s + w.sqlFiles().first())),
                  QByteArray("#shop id  2\r\nINSERT INTO `merchant_shopids` VALUES(2,1);\r\n"));
+    }
+
+    void aboutPageOpensTheExitFolder()
+    {
+        Window w;
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(u"file"_s, &catcher, "open");
+        auto *panel = find<QLabel>(w.form.get(), u"AboutPanel"_s);
+        bringToFront(panel);
+        QVERIFY(panel->text().contains(w.root.path()));
+        panel->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(panel, Qt::Key_Tab); // to the link, as a keyboard user reaches it
+        QTest::keyClick(panel, Qt::Key_Return);
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(w.root.path())});
     }
 
     void runsClosingInTheSameSecondKeepBothFiles()
