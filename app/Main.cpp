@@ -2,6 +2,7 @@
 
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
+#include "app/ExitFileRescue.h"
 #include "app/ExitFiles.h"
 #include "app/ExitFolder.h"
 #include "base/LogTexts.h"
@@ -18,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
 
@@ -125,20 +125,37 @@ void TForm1::FormClose(bool interactive)
         m_connection->closeAtExit();
         LogEvent(LogTexts::appClosed(refreshTimeStr()));
         LogEvent(LogTexts::logClosed(TimeTexts::dateTimeText(QDateTime::currentDateTime(), QLocale())));
-        const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, m_memo1->lines(), SynMemo1()->lines());
-        const QString problems = outcome.problems();
-        if (problems.isEmpty())
-            return;
-        std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
-        if (interactive) {
-            QMessageBox box(QMessageBox::Warning, u"Quenmark"_s, problems, QMessageBox::Ok, this);
-            box.setObjectName(u"ExitFilesBox"_s);
-            box.exec();
-        }
+        saveExitFiles(stamp, interactive);
     } catch (const std::exception &error) {
         // Nothing may keep the window from closing.
         std::fprintf(stderr, "Quenmark: %s\n", error.what());
     }
+}
+
+void TForm1::FormSessionSave()
+{
+    if (m_closed)
+        return;
+    try {
+        saveExitFiles(TimeTexts::exitStamp(QDateTime::currentDateTime()), false);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "Quenmark: %s\n", error.what());
+    }
+}
+
+void TForm1::saveExitFiles(const QString &stamp, bool interactive)
+{
+    // A file that cannot be written beside the others goes to the user's data
+    // folder at once, so that no later failure (a lost display) can lose it.
+    const QStringList logLines = m_memo1->lines();
+    const QStringList scriptLines = SynMemo1()->lines();
+    const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, logLines, scriptLines, ExitFolder::userDataFolder());
+    const QString problems = outcome.problems();
+    if (problems.isEmpty())
+        return;
+    std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
+    if (interactive)
+        ExitFileRescue::tellAndOffer(this, outcome, logLines, scriptLines);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

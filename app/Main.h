@@ -34,6 +34,9 @@ public:
     // Runs the shutdown sequence once; later calls do nothing. interactive: the
     // operator can still be told about files that could not be written.
     void FormClose(bool interactive = true);
+    // The session manager saves the session: the exit files are written as they
+    // stand and the run goes on (a later close writes them again under new names).
+    void FormSessionSave();
 
     // Shell
     void LogEvent(const QString &line) override;
@@ -55,6 +58,7 @@ protected:
 private:
     void buildPages();
     void Memo2Change();
+    void saveExitFiles(const QString &stamp, bool interactive);
 
     QString m_exitRoot;
     std::unique_ptr<DbConnection> m_connection;
