@@ -1,12 +1,19 @@
 #include "app/AboutPage.h"
 
+#include "base/Error.h"
+#include "base/Guard.h"
+#include "base/TextFile.h"
+
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QLabel>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
-AboutPage::AboutPage(QWidget *parent)
+AboutPage::AboutPage(const QString &exitFolder, QWidget *parent)
     : QWidget(parent)
+    , m_exitFolder(exitFolder)
 {
     auto *panel = new QLabel(this);
     panel->setObjectName(u"AboutPanel"_s);
@@ -14,6 +21,10 @@ AboutPage::AboutPage(QWidget *parent)
     panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     panel->setWordWrap(true);
     panel->setTextFormat(Qt::RichText);
+    // The folder's link is reached by mouse and by Tab, and opened by the page itself.
+    panel->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    panel->setOpenExternalLinks(false);
+    connect(panel, &QLabel::linkActivated, this, [this] { runGuarded(window(), [this] { openExitFolder(); }); });
     panel->setText(
         u"<h2>Quenmark %1</h2>"
         "<p>Builds traders for a game server whose world data lives in MySQL or MariaDB: a merchant NPC, "
@@ -23,6 +34,17 @@ AboutPage::AboutPage(QWidget *parent)
         "<b>Правка</b>, where it can be edited and saved as a .sql file.</p>"
         "<p>The program only reads from the database; it never changes it. Run the script by other means.</p>"
         "<p>When the window closes, the activity log and the script are saved to the folders <i>logs</i> and "
-        "<i>sql</i> beside the program, named with the date and time of closing. Files are written in the "
-        "Windows-1251 code page.</p>"_s.arg(QCoreApplication::applicationVersion()));
+        "<i>sql</i> in <a href=\"%2\">%3</a>, named with the date and time of closing. Files are written in the "
+        "Windows-1251 code page.</p>"_s.arg(QCoreApplication::applicationVersion(),
+                                          QUrl::fromLocalFile(exitFolder).toString(QUrl::FullyEncoded).toHtmlEscaped(),
+                                          exitFolder.toHtmlEscaped()));
+}
+
+void AboutPage::openExitFolder()
+{
+    // The folder is made at the first close; opening it earlier should still work.
+    if (const QString reason = TextFile::makeFolders(m_exitFolder); !reason.isEmpty())
+        throw QmError(u"Cannot create folder \"%1\". %2"_s.arg(m_exitFolder, reason));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(m_exitFolder)))
+        throw QmError(u"No program to show the folder \"%1\" was found"_s.arg(m_exitFolder));
 }

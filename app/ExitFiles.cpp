@@ -9,19 +9,41 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-ExitFileOutcome writeOne(const QString &root, const QString &folder, const QString &name,
-                         const QStringList &lines, TextFile::FinalBreak finalBreak)
+TextFile::FinalBreak finalBreak(ExitFile kind)
+{
+    return kind == ExitFile::Log ? TextFile::FinalBreak::After : TextFile::FinalBreak::None;
+}
+
+bool sameFolder(const QString &a, const QString &b)
+{
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return QDir::cleanPath(QDir(a).absolutePath()) == QDir::cleanPath(QDir(b).absolutePath());
+}
+
+} // namespace
+
+QString exitFilePath(const QString &root, ExitFile kind, const QString &stamp)
+{
+    return kind == ExitFile::Log ? root + u"/logs/log_"_s + stamp + u".log"_s : root + u"/sql/sql_"_s + stamp + u".sql"_s;
+}
+
+QByteArray exitFileBytes(ExitFile kind, const QStringList &lines)
+{
+    return TextFile::encodeLines(lines, finalBreak(kind)).bytes;
+}
+
+ExitFileOutcome writeExitFile(const QString &root, ExitFile kind, const QString &stamp, const QStringList &lines)
 {
     ExitFileOutcome outcome;
-    const QString dir = root + u'/' + folder;
-    outcome.path = dir + u'/' + name;
-    if (!QFileInfo(dir).isDir() && !QDir().mkpath(dir)) {
-        outcome.error = u"The folder could not be created"_s;
-        if (QFileInfo::exists(dir))
-            outcome.error = u"A file stands where the folder should be"_s;
+    outcome.kind = kind;
+    outcome.path = exitFilePath(root, kind, stamp);
+    outcome.error = TextFile::makeFolders(QFileInfo(outcome.path).path());
+    if (!outcome.error.isEmpty())
         return outcome;
-    }
-    const TextFile::Encoded encoded = TextFile::encodeLines(lines, finalBreak);
+    const TextFile::Encoded encoded = TextFile::encodeLines(lines, finalBreak(kind));
     outcome.lossyLines = encoded.lossyLines;
     QString written;
     outcome.error = TextFile::writeNew(outcome.path, encoded.bytes, &written);
@@ -30,32 +52,46 @@ ExitFileOutcome writeOne(const QString &root, const QString &folder, const QStri
     return outcome;
 }
 
-QString describe(const ExitFileOutcome &file)
+QString ExitFileOutcome::problem() const
 {
     QString text;
-    if (!file.error.isEmpty())
-        text += u"Cannot create file \""_s + file.path + u"\". "_s + file.error + u".\n"_s;
-    else if (!file.lossyLines.isEmpty())
-        text += u"File \""_s + file.path
-                + u"\": characters that the Windows-1251 code page cannot hold were written as \"?\" in line(s) "_s
-                + TextFile::lineList(file.lossyLines) + u".\n"_s;
+    if (!error.isEmpty()) {
+        text += u"Cannot create file \"%1\". %2."_s.arg(path, error);
+        if (!fallbackPath.isEmpty() && fallbackError.isEmpty())
+            text += u"\nIt was written to \"%1\" instead."_s.arg(fallbackPath);
+        else if (!fallbackPath.isEmpty())
+            text += u"\nNor could it be written to \"%1\". %2."_s.arg(fallbackPath, fallbackError);
+    }
+    if (writtenSomewhere() && !lossyLines.isEmpty()) {
+        if (!text.isEmpty())
+            text += u'\n';
+        text += u"File \"%1\": characters that the Windows-1251 code page cannot hold were written as \"?\" in line(s) %2."_s
+                    .arg(error.isEmpty() ? path : fallbackPath, TextFile::lineList(lossyLines));
+    }
     return text;
 }
 
-} // namespace
-
 QString ExitFilesOutcome::problems() const
 {
-    return (describe(log) + describe(script)).trimmed();
+    return (log.problem() + u'\n' + script.problem()).trimmed();
 }
 
-ExitFilesOutcome writeExitFiles(const QString &root, const QString &stamp,
-                                const QStringList &logLines, const QStringList &scriptLines)
+ExitFilesOutcome writeExitFiles(const QString &root, const QString &stamp, const QStringList &logLines,
+                                const QStringList &scriptLines, const QString &fallbackRoot)
 {
     ExitFilesOutcome outcome;
-    outcome.log = writeOne(root, u"logs"_s, u"log_"_s + stamp + u".log"_s, logLines,
-                           TextFile::FinalBreak::After);
-    outcome.script = writeOne(root, u"sql"_s, u"sql_"_s + stamp + u".sql"_s, scriptLines,
-                              TextFile::FinalBreak::None);
+    const bool canFallBack = !fallbackRoot.isEmpty() && !sameFolder(root, fallbackRoot);
+    auto write = [&](ExitFile kind, const QStringList &lines) {
+        ExitFileOutcome file = writeExitFile(root, kind, stamp, lines);
+        if (!file.error.isEmpty() && canFallBack) {
+            const ExitFileOutcome second = writeExitFile(fallbackRoot, kind, stamp, lines);
+            file.fallbackPath = second.path;
+            file.fallbackError = second.error;
+            file.lossyLines = second.lossyLines;
+        }
+        return file;
+    };
+    outcome.log = write(ExitFile::Log, logLines);
+    outcome.script = write(ExitFile::Script, scriptLines);
     return outcome;
 }

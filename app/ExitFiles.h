@@ -8,11 +8,22 @@
 // <root>/logs/log_<stamp>.log and the script into <root>/sql/sql_<stamp>.sql.
 // Missing folders are created; an existing file is never replaced (a second
 // run in the same second writes ..._2); one file failing does not stop the other.
+// A file that cannot be written in root goes to a fallback folder when one is given.
+enum class ExitFile { Log, Script };
+
 struct ExitFileOutcome
 {
+    ExitFile kind = ExitFile::Log;
     QString path;       // the file written, or the one that could not be
     QString error;      // empty on success
     QList<int> lossyLines;
+    // When path could not be written: the copy in the fallback folder, or why that failed too.
+    QString fallbackPath;
+    QString fallbackError;
+
+    bool writtenSomewhere() const { return error.isEmpty() || (!fallbackPath.isEmpty() && fallbackError.isEmpty()); }
+    // What the operator must be told about this file; empty when all went well.
+    QString problem() const;
 };
 
 struct ExitFilesOutcome
@@ -20,9 +31,19 @@ struct ExitFilesOutcome
     ExitFileOutcome log;
     ExitFileOutcome script;
 
-    // What the operator must be told: failures and characters written as "?". Empty when all went well.
+    // What the operator must be told: failures, where the files went instead, and
+    // characters written as "?". Empty when all went well.
     QString problems() const;
 };
 
-ExitFilesOutcome writeExitFiles(const QString &root, const QString &stamp,
-                                const QStringList &logLines, const QStringList &scriptLines);
+// "log_<stamp>.log" or "sql_<stamp>.sql" in its folder under root.
+QString exitFilePath(const QString &root, ExitFile kind, const QString &stamp);
+
+ExitFileOutcome writeExitFile(const QString &root, ExitFile kind, const QString &stamp, const QStringList &lines);
+
+// fallbackRoot empty (or the same folder as root): no second try.
+ExitFilesOutcome writeExitFiles(const QString &root, const QString &stamp, const QStringList &logLines,
+                                const QStringList &scriptLines, const QString &fallbackRoot = QString());
+
+// The bytes of an exit file of that kind, for writing it elsewhere by hand.
+QByteArray exitFileBytes(ExitFile kind, const QStringList &lines);

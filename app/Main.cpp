@@ -2,8 +2,10 @@
 
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
+#include "app/ExitFileRescue.h"
 #include "app/ExitFiles.h"
 #include "app/MainWindowAccessible.h"
+#include "app/ExitFolder.h"
 #include "base/LogTexts.h"
 #include "app/TextPane.h"
 #include "base/TimeTexts.h"
@@ -18,7 +20,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
 
@@ -43,7 +44,7 @@ QWidget *addPage(QTabWidget *pages, QWidget *content, const QString &name, const
 TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , m_exitRoot(exitRoot.isEmpty() ? QCoreApplication::applicationDirPath() : exitRoot)
+    , m_exitRoot(exitRoot.isEmpty() ? ExitFolder::forThisProgram() : exitRoot)
     , m_connection(std::make_unique<DbConnection>())
 {
     installMainWindowAccessible();
@@ -76,7 +77,7 @@ void TForm1::buildPages()
     addPage(m_pageControl1, m_buylistPage, u"TabSheet4"_s, u"BuyList"_s);
     m_editorPage = new EditorPage(*this);
     addPage(m_pageControl1, m_editorPage, u"TabSheet5"_s, u"Правка"_s);
-    m_aboutPage = new AboutPage;
+    m_aboutPage = new AboutPage(m_exitRoot);
     addPage(m_pageControl1, m_aboutPage, u"TabSheet6"_s, u"About"_s);
     m_pageControl1->setCurrentIndex(0);
 
@@ -126,20 +127,37 @@ void TForm1::FormClose(bool interactive)
         m_connection->closeAtExit();
         LogEvent(LogTexts::appClosed(refreshTimeStr()));
         LogEvent(LogTexts::logClosed(TimeTexts::dateTimeText(QDateTime::currentDateTime(), QLocale())));
-        const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, m_memo1->lines(), SynMemo1()->lines());
-        const QString problems = outcome.problems();
-        if (problems.isEmpty())
-            return;
-        std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
-        if (interactive) {
-            QMessageBox box(QMessageBox::Warning, u"Quenmark"_s, problems, QMessageBox::Ok, this);
-            box.setObjectName(u"ExitFilesBox"_s);
-            box.exec();
-        }
+        saveExitFiles(stamp, interactive);
     } catch (const std::exception &error) {
         // Nothing may keep the window from closing.
         std::fprintf(stderr, "Quenmark: %s\n", error.what());
     }
+}
+
+void TForm1::FormSessionSave()
+{
+    if (m_closed)
+        return;
+    try {
+        saveExitFiles(TimeTexts::exitStamp(QDateTime::currentDateTime()), false);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "Quenmark: %s\n", error.what());
+    }
+}
+
+void TForm1::saveExitFiles(const QString &stamp, bool interactive)
+{
+    // A file that cannot be written beside the others goes to the user's data
+    // folder at once, so that no later failure (a lost display) can lose it.
+    const QStringList logLines = m_memo1->lines();
+    const QStringList scriptLines = SynMemo1()->lines();
+    const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, logLines, scriptLines, ExitFolder::userDataFolder());
+    const QString problems = outcome.problems();
+    if (problems.isEmpty())
+        return;
+    std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
+    if (interactive)
+        ExitFileRescue::tellAndOffer(this, outcome, logLines, scriptLines);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

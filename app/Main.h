@@ -25,7 +25,8 @@ class TForm1 : public QWidget, public Shell
     Q_OBJECT
 
 public:
-    // exitRoot: the folder that holds `logs` and `sql`; the executable's folder when empty.
+    // exitRoot: the folder that holds `logs` and `sql`; when empty, the executable's
+    // folder or, for an installed program, the user's data folder.
     explicit TForm1(const QString &exitRoot = QString(), QWidget *parent = nullptr);
     ~TForm1() override;
 
@@ -33,6 +34,9 @@ public:
     // Runs the shutdown sequence once; later calls do nothing. interactive: the
     // operator can still be told about files that could not be written.
     void FormClose(bool interactive = true);
+    // The session manager saves the session: the exit files are written as they
+    // stand and the run goes on (a later close writes them again under new names).
+    void FormSessionSave();
 
     // Shell
     void LogEvent(const QString &line) override;
@@ -54,6 +58,7 @@ protected:
 private:
     void buildPages();
     void Memo2Change();
+    void saveExitFiles(const QString &stamp, bool interactive);
 
     QString m_exitRoot;
     std::unique_ptr<DbConnection> m_connection;

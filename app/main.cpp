@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "app/QuitSignals.h"
+#include "app/ShutdownWiring.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -12,11 +12,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
 
     TForm1 form;
-    // The exit files are written also when the desktop session ends or the process is asked to stop.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.FormClose(false); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FormClose(false); });
-    QuitSignals quitSignals;
-    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &form, [&form] { form.close(); });
+    // The exit files are written also when the session ends, the process is asked to stop or the display goes.
+    ShutdownWiring shutdown(form);
 
     form.show();
     return app.exec();

@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -27,6 +29,26 @@ QString folderReason(const QString &path)
         return systemReason(ENOENT);
     if (!dir.isDir())
         return systemReason(ENOTDIR);
+    return QString();
+}
+
+// Writes all bytes to fd and forces them to the disk. A partial write is
+// carried on until the system names its reason (a full disk says so instead
+// of the "Unknown error" a short write leaves in QFile), and a disk that
+// fills only when the data is flushed is caught here too, not after a rename.
+QString writeAllAndSync(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return systemReason(n < 0 ? errno : EIO);
+        done += n;
+    }
+    if (::fdatasync(fd) != 0 && errno != EINVAL)
+        return systemReason(errno);
     return QString();
 }
 
@@ -59,8 +81,7 @@ QString writeReplacing(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    if (const QString reason = writeAllAndSync(file.handle(), bytes); !reason.isEmpty()) {
         file.cancelWriting();
         return reason;
     }
@@ -77,8 +98,8 @@ QString writeNew(const QString &path, const QByteArray &bytes, QString *writtenP
     QTemporaryFile temp(info.absolutePath() + u"/.quenmark-XXXXXX"_s);
     if (!temp.open())
         return temp.errorString();
-    if (temp.write(bytes) != bytes.size() || !temp.flush())
-        return temp.errorString();
+    if (const QString reason = writeAllAndSync(temp.handle(), bytes); !reason.isEmpty())
+        return reason;
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     temp.close();
 
@@ -99,6 +120,24 @@ QString writeNew(const QString &path, const QByteArray &bytes, QString *writtenP
             return temp.errorString();
     }
     return systemReason(EEXIST);
+}
+
+QString makeFolders(const QString &dir)
+{
+    const QString path = QDir::cleanPath(QDir(dir).absolutePath());
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QString();
+    if (info.exists() || info.isSymLink())
+        return systemReason(ENOTDIR);
+    const QString parent = info.absolutePath();
+    if (parent != path) {
+        if (const QString reason = makeFolders(parent); !reason.isEmpty())
+            return reason;
+    }
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && errno != EEXIST)
+        return systemReason(errno);
+    return QString();
 }
 
 QString lineList(const QList<int> &lines)

@@ -29,6 +29,11 @@ QString writeReplacing(const QString &path, const QByteArray &bytes);
 // *writtenPath. Returns an empty text on success, else the system's reason.
 QString writeNew(const QString &path, const QByteArray &bytes, QString *writtenPath);
 
+// Creates dir and the folders above it that are missing. Returns an empty text
+// on success, else the system's reason (a file in the way, no permission, a
+// read-only or full disk).
+QString makeFolders(const QString &dir);
+
 // "1, 2, 5" for the message that names lossy lines.
 QString lineList(const QList<int> &lines);
 

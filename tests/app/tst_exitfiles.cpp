@@ -1,9 +1,14 @@
 #include "app/ExitFiles.h"
+#include "app/ExitFolder.h"
+#include "base/TextFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -39,13 +44,64 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir.filePath(u"logs/log_s.log"_s)), QByteArray("l1\r\nl2\r\n"));
         QCOMPARE(readAll(dir.filePath(u"sql/sql_s.sql"_s)), QByteArray("q\r\n"));
 
-        // A plain file where the log folder should be: the script is still written, and the failure is named.
-        QTemporaryDir other;
+        // A plain file where the log folder should be: the script is still written, the
+        // log goes to the fallback folder, and both are named.
+        QTemporaryDir other, fallback;
         writeFile(other.filePath(u"logs"_s), "not a folder");
-        const ExitFilesOutcome second = writeExitFiles(other.path(), u"s"_s, {u"l"_s}, {u"Ж"_s});
-        QVERIFY(!second.log.error.isEmpty());
-        QVERIFY(second.problems().contains(other.filePath(u"logs/log_s.log"_s)));
+        const ExitFilesOutcome second = writeExitFiles(other.path(), u"s"_s, {u"l"_s}, {u"Ж"_s}, fallback.path());
+        QCOMPARE(second.problems(), u"Cannot create file \"%1\". Not a directory.\nIt was written to \"%2\" instead."_s
+                                        .arg(other.filePath(u"logs/log_s.log"_s), fallback.filePath(u"logs/log_s.log"_s)));
+        QCOMPARE(readAll(fallback.filePath(u"logs/log_s.log"_s)), QByteArray("l\r\n"));
         QCOMPARE(readAll(other.filePath(u"sql/sql_s.sql"_s)), QByteArray("\xc6"));
+        QVERIFY(!QFile::exists(fallback.filePath(u"sql"_s)));
+    }
+
+    // A write that stops part of the way (a full disk, a size limit) names the
+    // system's reason and leaves no part of the file behind.
+    void aShortWriteNamesItsCause()
+    {
+        QTemporaryDir dir;
+        const QStringList lines(400, u"0123456789"_s);
+        rlimit old{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 1000;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        const ExitFilesOutcome outcome = writeExitFiles(dir.path(), u"s"_s, lines, lines);
+        const QString replacing = TextFile::writeReplacing(dir.filePath(u"saved.sql"_s), QByteArray(5000, 'x'));
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QCOMPARE(outcome.log.error, u"File too large"_s);
+        QCOMPARE(outcome.script.error, u"File too large"_s);
+        QCOMPARE(replacing, u"File too large"_s);
+        QCOMPARE(QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void exitFolderOfAnInstalledProgramIsTheUsersOwn_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("installed");
+        QTest::addColumn<bool>("useDataFolder");
+        QTest::newRow("build tree") << u"build/app"_s << u"bin"_s << false;
+        QTest::newRow("installed bin through a link") << u"link-to-bin"_s << u"bin"_s << true;
+        QTest::newRow("installed bin named untidily") << u"bin"_s << u"./bin/"_s << true;
+    }
+    void exitFolderOfAnInstalledProgramIsTheUsersOwn()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, installed);
+        QFETCH(bool, useDataFolder);
+        QTemporaryDir prefix;
+        QDir(prefix.path()).mkpath(u"bin"_s);
+        QDir(prefix.path()).mkpath(u"build/app"_s);
+        QFile::link(prefix.filePath(u"bin"_s), prefix.filePath(u"link-to-bin"_s));
+        const QString programFolder = prefix.filePath(program);
+        const QString data = prefix.filePath(u"home/.local/share/Quenmark"_s);
+        const QString chosen = ExitFolder::choose(programFolder, prefix.filePath(installed), data);
+        QCOMPARE(chosen, useDataFolder ? data : programFolder);
     }
 };
 

@@ -2,6 +2,7 @@
 #include "WindowDriver.h"
 
 #include "base/Guard.h"
+#include "app/ExitFolder.h"
 #include "app/Main.h"
 #include "app/TextPane.h"
 #include "editor/SqlEditor.h"
@@ -9,8 +10,10 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
@@ -19,6 +22,8 @@
 #include <QTest>
 
 #include <memory>
+
+#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace WindowDriver;
@@ -64,7 +69,38 @@ QString closingTimePattern()
     return uR"(\d{1,2}:\d{2}:\d{2})"_s;
 }
 
+void blockFolder(const QString &path)
+{
+    QFile blocker(path);
+    if (!blocker.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// Starts a display server of the test's own (on the number in QM_XVFB_DISPLAY,
+// else the first free one); returns its name once it is ready.
+QString startXvfb(QProcess &server)
+{
+    const QByteArray fixed = qgetenv("QM_XVFB_DISPLAY");
+    QStringList args{u"-nolisten"_s, u"tcp"_s, u"-displayfd"_s, u"1"_s};
+    if (!fixed.isEmpty())
+        args.prepend(u':' + QString::fromLatin1(fixed));
+    server.start(u"Xvfb"_s, args);
+    if (!server.waitForStarted() || !server.waitForReadyRead(10000))
+        return QString();
+    return u':' + QString::fromLatin1(server.readAllStandardOutput().trimmed());
+}
+
 } // namespace
+
+// Stands in for the file manager: takes the folder links the window opens.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public Q_SLOTS:
+    void open(const QUrl &url) { opened.append(url); }
+};
 
 class tst_Window : public QObject
 {
@@ -75,6 +111,9 @@ private Q_SLOTS:
     {
         // The log's time texts follow the locale; pin one with Cyrillic texts.
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+        // The user's data folder, where exit files go that their own folder refuses.
+        QVERIFY(m_dataHome.isValid());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dataHome.path()));
     }
 
     void windowHasItsPagesAndSizes()
@@ -331,20 +370,61 @@ private Q_SLOTS:
                  QByteArray("#shop id  ??\r\nINSERT INTO `merchant_shopids` VALUES(??,\xc6);\r\n"));
     }
 
-    void exitFileProblemsAreToldAndTheOtherFileWritten()
+    void exitFileTheFolderRefusesIsKeptAndOfferedElsewhere()
     {
         Window w;
         w.makeShopLink(u"1"_s, u"2"_s);
-        QFile blocker(w.root.filePath(u"logs"_s));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        blockFolder(w.root.filePath(u"logs"_s));
+        QTemporaryDir elsewhere;
+        const QString chosen = elsewhere.filePath(u"mine.log"_s);
         QString told;
-        onNextModal([&](QWidget *box) { told = readAndCloseMessageBox(box); });
+        onNextModal([&](QWidget *box) {
+            told = readAndCloseMessageBox(box); // default: save elsewhere
+            onNextModal([&](QWidget *dialog) { acceptFileDialog(dialog, chosen); });
+        });
         QVERIFY(w.form->close());
         QVERIFY2(told.contains(w.root.filePath(u"logs/log_"_s)), qPrintable(told));
+        const QString kept = QRegularExpression(u"written to \"([^\"]+)\" instead"_s).match(told).captured(1);
+        QVERIFY2(kept.startsWith(ExitFolder::userDataFolder() + u"/logs/log_"_s), qPrintable(told));
+        const QByteArray log = cp1251(w.form->Memo1()->lines().join(u"\r\n"_s) + u"\r\n"_s);
+        QCOMPARE(readFile(kept), log);
+        QCOMPARE(readFile(chosen), log);
         QCOMPARE(w.sqlFiles().size(), 1);
         QCOMPARE(readFile(w.root.filePath(u"sql/"_s + w.sqlFiles().first())),
                  QByteArray("#shop id  2\r\nINSERT INTO `merchant_shopids` VALUES(2,1);\r\n"));
+    }
+
+    void sessionSaveWritesTheFilesAndTheRunGoesOn()
+    {
+        Window w;
+        w.form->FormSessionSave();
+        QCOMPARE(w.logFiles().size(), 1);
+        const QString saved = w.root.filePath(u"logs/"_s + w.logFiles().first());
+        QCOMPARE(fileLines(saved).size(), 3); // the two opening lines and the final break
+
+        w.makeShopLink(u"1"_s, u"2"_s);
+        QVERIFY(w.form->close());
+        QCOMPARE(fileLines(saved).size(), 3);
+        QCOMPARE(w.sqlFiles().size(), 2);
+        QStringList logs = w.logFiles();
+        logs.removeOne(QFileInfo(saved).fileName());
+        QCOMPARE(fileLines(w.root.filePath(u"logs/"_s + logs.value(0))).mid(2, 2),
+                 (QStringList{w.form->TimeStr() + u"  Shop ID  2  создан"_s, w.form->TimeStr() + u"  Приложение закрыто"_s}));
+    }
+
+    void aboutPageOpensTheExitFolder()
+    {
+        Window w;
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(u"file"_s, &catcher, "open");
+        auto *panel = find<QLabel>(w.form.get(), u"AboutPanel"_s);
+        bringToFront(panel);
+        QVERIFY(panel->text().contains(w.root.path()));
+        panel->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(panel, Qt::Key_Tab); // to the link, as a keyboard user reaches it
+        QTest::keyClick(panel, Qt::Key_Return);
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl::fromLocalFile(w.root.path())});
     }
 
     void runsClosingInTheSameSecondKeepBothFiles()
@@ -371,14 +451,42 @@ private Q_SLOTS:
                  QByteArray("earlier run"));
     }
 
-    void terminationStillWritesTheExitFiles()
+    // A close nobody watches (a signal, the display going away) writes the exit
+    // files without asking anything, puts a refused one in the user's data folder
+    // and says so on standard error.
+    void unattendedEndsWriteTheExitFiles_data()
     {
+        QTest::addColumn<int>("signal"); // 0: the display goes away
+        QTest::addColumn<bool>("logsBlocked");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+        QTest::newRow("SIGINT") << int(SIGINT) << false;
+        QTest::newRow("SIGTERM, logs refused") << int(SIGTERM) << true;
+        QTest::newRow("display lost") << 0 << false;
+        QTest::newRow("display lost, logs refused") << 0 << true;
+    }
+    void unattendedEndsWriteTheExitFiles()
+    {
+        QFETCH(int, signal);
+        QFETCH(bool, logsBlocked);
         const QString binary = QString::fromLocal8Bit(qgetenv("QM_EXECUTABLE"));
         QVERIFY2(QFile::exists(binary), qPrintable(binary));
-        QTemporaryDir dir;
+        QTemporaryDir dir, dataHome;
         const QString copy = dir.filePath(u"quenmark"_s);
         QVERIFY(QFile::copy(binary, copy));
+        if (logsBlocked)
+            blockFolder(dir.filePath(u"logs"_s));
+
+        QProcess xvfb; // its destructor ends it
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_DATA_HOME"_s, dataHome.path());
+        if (signal == 0) {
+            env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+            env.insert(u"DISPLAY"_s, startXvfb(xvfb));
+            QVERIFY(env.value(u"DISPLAY"_s) != QString());
+        }
         QProcess process;
+        process.setProcessEnvironment(env);
         process.start(copy, {});
         QVERIFY(process.waitForStarted());
         // Wait until the program catches SIGTERM (its start-up is done by then): bit 14 of SigCgt.
@@ -390,14 +498,27 @@ private Q_SLOTS:
                 return at >= 0 && (text.mid(at + 7, 18).trimmed().toULongLong(nullptr, 16) & (1ull << 14));
             }(),
             20000);
-        process.terminate();
-        QVERIFY(process.waitForFinished(10000));
+        if (signal == 0)
+            xvfb.terminate();
+        else
+            ::kill(pid_t(process.processId()), signal);
+        const bool ended = process.waitForFinished(10000);
+        if (!ended)
+            process.kill();
+        QVERIFY2(ended, "the program did not end");
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        const QStringList logs = QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files);
+
+        const QString logFolder = logsBlocked ? dataHome.filePath(u"Quenmark/logs"_s) : dir.filePath(u"logs"_s);
+        const QStringList logs = QDir(logFolder).entryList(QDir::Files);
         QCOMPARE(logs.size(), 1);
-        QCOMPARE(fileLines(dir.filePath(u"logs/"_s + logs.first())).size(), 5); // four lines and the final break
+        QCOMPARE(fileLines(logFolder + u'/' + logs.first()).size(), 5); // four lines and the final break
         QCOMPARE(QDir(dir.filePath(u"sql"_s)).entryList(QDir::Files).size(), 1);
+        if (logsBlocked)
+            QVERIFY(process.readAllStandardError().contains(QFile::encodeName(logFolder + u'/' + logs.first())));
     }
+
+private:
+    QTemporaryDir m_dataHome;
 };
 
 QTEST_MAIN(tst_Window)
