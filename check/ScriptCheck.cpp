@@ -83,7 +83,7 @@ const ScriptValue *Checker::valueOf(const Plan &plan, const ScriptRow &row, int 
 
 void Checker::plan(const ScriptInsert &insert)
 {
-    if (!insert.schema.isEmpty() && insert.schema != m_schema.database) {
+    if (!insert.schema.isEmpty() && !m_schema.sameName(insert.schema, m_schema.database)) {
         add(insert.line, ProblemKind::NotChecked, u"таблица другой базы (%1) не проверяется"_s.arg(insert.schema));
         return;
     }

@@ -41,17 +41,28 @@ int TableInfo::columnIndex(const QString &name) const
 
 const TableInfo *DatabaseSchema::find(const QString &name) const
 {
-    const auto it = tables.find(name);
-    return it == tables.end() ? nullptr : &it->second;
+    if (const auto it = tables.find(name); it != tables.end())
+        return &it->second;
+    if (foldsNames)
+        for (const auto &[tableName, table] : tables)
+            if (sameName(tableName, name))
+                return &table;
+    return nullptr;
+}
+
+bool DatabaseSchema::sameName(const QString &a, const QString &b) const
+{
+    return a.compare(b, foldsNames ? Qt::CaseInsensitive : Qt::CaseSensitive) == 0;
 }
 
 DatabaseSchema readSchema(ReadOnlyQuery &query)
 {
     DatabaseSchema schema;
-    const QList<QStringList> current = query.select("SELECT DATABASE()");
+    const QList<QStringList> current = query.select("SELECT DATABASE(), @@lower_case_table_names");
     if (current.isEmpty() || current.first().value(0).isNull())
         throw QmError(u"База данных не выбрана: скрипт не проверен. Откройте базу на странице \"Соединение\""_s);
-    schema.database = current.first().first();
+    schema.database = current.first().at(0);
+    schema.foldsNames = current.first().value(1) != u"0"_s;
 
     const QList<QStringList> columns = query.select(
         "SELECT TABLE_NAME, COLUMN_NAME, DATA_TYPE, COLUMN_TYPE, IS_NULLABLE, COLUMN_DEFAULT IS NOT NULL, "

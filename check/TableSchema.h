@@ -41,9 +41,13 @@ struct TableInfo
 struct DatabaseSchema
 {
     QString database;
-    std::map<QString, TableInfo> tables;  // table names are exact (case matters on the server)
+    std::map<QString, TableInfo> tables;
+    // Whether the server folds table names to one case (lower_case_table_names);
+    // on Linux it does not, and "NPC" is another table than "npc".
+    bool foldsNames = false;
 
     const TableInfo *find(const QString &name) const;
+    bool sameName(const QString &a, const QString &b) const;
 };
 
 // Reads the current database's tables, columns and unique keys from

@@ -64,33 +64,40 @@ void SqlEditor::setLineMarks(const QList<LineMark> &marks)
         const unsigned long style = firstStyle + k;
         SendScintilla(SCI_STYLESETFORE, style, colourRef(look.text));
         SendScintilla(SCI_STYLESETBACK, style, colourRef(look.paper));
+        SendScintilla(SCI_STYLESETBOLD, style, 0L);
     }
     setMarginType(markMargin, SymbolMargin);
     setMarginMarkerMask(markMargin, 0x7 << firstMarker);
     setMarginWidth(markMargin, 14);
     SendScintilla(SCI_ANNOTATIONSETVISIBLE, (unsigned long)ANNOTATION_BOXED);
 
-    // Per line: its texts in the order given, and the gravest kind for the style.
+    // Per line: its texts in the order given, each in its kind's style, and
+    // one margin symbol, that of the gravest kind on the line.
     struct LineText
     {
-        QString text;
-        int kind = 3;
+        QByteArray text;
+        QByteArray styles;  // one style number per byte of text
+        int gravest = 2;
     };
     QMap<int, LineText> byLine;
     const int lineCount = int(SendScintilla(SCI_GETLINECOUNT));
     for (const LineMark &m : marks) {
         const int line = std::clamp(m.line, 0, std::max(0, lineCount - 1));
         LineText &t = byLine[line];
-        if (!t.text.isEmpty())
-            t.text += u'\n';
-        t.text += m.text;
-        t.kind = std::min(t.kind, int(m.kind));
-        markerAdd(line, firstMarker + int(m.kind));
+        const char style = char(firstStyle + int(m.kind));
+        if (!t.text.isEmpty()) {
+            t.text += '\n';
+            t.styles += style;
+        }
+        const QByteArray bytes = m.text.toUtf8();
+        t.text += bytes;
+        t.styles += QByteArray(bytes.size(), style);
+        t.gravest = std::min(t.gravest, int(m.kind));
     }
     for (auto it = byLine.cbegin(); it != byLine.cend(); ++it) {
-        const QByteArray bytes = it.value().text.toUtf8();
-        SendScintilla(SCI_ANNOTATIONSETTEXT, (unsigned long)it.key(), bytes.constData());
-        SendScintilla(SCI_ANNOTATIONSETSTYLE, (unsigned long)it.key(), long(firstStyle + it.value().kind));
+        markerAdd(it.key(), firstMarker + it.value().gravest);
+        SendScintilla(SCI_ANNOTATIONSETTEXT, (unsigned long)it.key(), it.value().text.constData());
+        SendScintilla(SCI_ANNOTATIONSETSTYLES, (unsigned long)it.key(), it.value().styles.constData());
     }
     m_hasLineMarks = true;
 

@@ -142,8 +142,10 @@ void tst_ScriptCheck::findings_data()
         << buyStatement(u"1"_s, u"9"_s, u"1"_s) + u"\n/* до конца\n"_s + buyStatement(u"1"_s, u"9"_s, u"1"_s)
         << QStringList{u"W2 комментарий не закрыт"_s};
     QTest::newRow("names from the script never reach a query")
-        << u"INSERT INTO `npc`.`x; DROP TABLE npc` VALUES (1);\nINSERT INTO `npc'; DROP TABLE npc; --` VALUES (1);"_s
-        << QStringList{u"N1 таблица другой базы (npc)"_s, u"E2 таблицы npc'; DROP TABLE npc; -- нет"_s};
+        << u"INSERT INTO `npc`.`x; DROP TABLE npc` VALUES (1);\nINSERT INTO `npc'; DROP TABLE npc; --` VALUES (1);\n"
+           "INSERT INTO vosteldb.merchant_shopids VALUES (500, 31);"_s
+        << QStringList{u"N1 таблица другой базы (npc)"_s, u"E2 таблицы npc'; DROP TABLE npc; -- нет"_s,
+                       u"E3 ключ shop_id = 500 уже есть"_s};
 }
 
 void tst_ScriptCheck::findings()
@@ -179,6 +181,11 @@ void tst_ScriptCheck::noConnectionMarksNothing()
     connectAs(db, u"root"_s, u"kelp"_s);
     db.closeAtExit();
     QVERIFY_THROWS_EXCEPTION(QmError, checkScript({buyStatement(u"1"_s, u"9"_s, u"1"_s)}, db));
+
+    // Connected, but no database selected.
+    DbConnection noDatabase;
+    noDatabase.connect(u"localhost"_s, u"reader"_s, u"reader"_s);
+    QVERIFY_THROWS_EXCEPTION(QmError, checkScript({buyStatement(u"1"_s, u"9"_s, u"1"_s)}, noDatabase));
 }
 
 void tst_ScriptCheck::buttonMarksLogsAndForgets()
