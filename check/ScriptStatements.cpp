@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -137,6 +139,19 @@ ScriptValue Statement::value(size_t from, size_t to, int emptyLine) const
                 v.kind = ValueKind::BareWord;
                 v.text = lastText.toString();
             }
+        }
+        return v;
+    }
+    // 'it''s' (a doubled quote) and 'a' 'b' (texts in a row) are one text each.
+    if (std::all_of(m_toks.begin() + qsizetype(from), m_toks.begin() + qsizetype(to),
+                    [](const Tok &t) { return t.cls == SqlTokenClass::String; })) {
+        v.kind = ValueKind::Text;
+        for (size_t i = from; i < to; ++i) {
+            const Tok &t = m_toks[i];
+            const Tok *prev = i > from ? &m_toks[i - 1] : nullptr;
+            if (prev && prev->joined.isNull() && prev->line == t.line && prev->start + prev->length == t.start)
+                v.text += u'\'';
+            v.text += unquote(text(i), u'\'');
         }
         return v;
     }
