@@ -49,6 +49,7 @@ struct Plan
     const TableInfo *table = nullptr;
     std::vector<int> columnOf;
     std::vector<bool> rowFits;  // the row's values match the columns in number
+    std::vector<std::vector<bool>> valueFits;  // per row and position: the value fits its column
 };
 
 class Checker
@@ -66,6 +67,10 @@ private:
     void checkReference(const ReferenceRule &rule);
     // The value a row gives to a column; null when the statement leaves the column out.
     static const ScriptValue *valueOf(const Plan &plan, const ScriptRow &row, int column);
+    // The key form of the value that row r gives to a column, compared as a
+    // value of column `as`; empty when there is none or it does not fit.
+    static QString formOf(const Plan &plan, size_t r, int column, const ColumnInfo &as);
+    static QString shownKey(const Plan &plan, size_t r, const std::vector<int> &key);
 
     ReadOnlyQuery &m_query;
     const DatabaseSchema &m_schema;
@@ -81,6 +86,29 @@ const ScriptValue *Checker::valueOf(const Plan &plan, const ScriptRow &row, int 
     return &row.values[size_t(it - plan.columnOf.begin())];
 }
 
+QString Checker::formOf(const Plan &plan, size_t r, int column, const ColumnInfo &as)
+{
+    const auto it = std::find(plan.columnOf.begin(), plan.columnOf.end(), column);
+    if (it == plan.columnOf.end() || !plan.rowFits[r])
+        return {};
+    const size_t position = size_t(it - plan.columnOf.begin());
+    const ScriptValue &v = plan.insert->rows[r].values[position];
+    if (!plan.valueFits[r][position] || (v.kind != ValueKind::Number && v.kind != ValueKind::Text))
+        return {};
+    return keyFormOfStored(v.text, as);
+}
+
+QString Checker::shownKey(const Plan &plan, size_t r, const std::vector<int> &key)
+{
+    QStringList names, values;
+    for (int c : key) {
+        names.append(plan.table->columns[size_t(c)].name);
+        const ScriptValue *v = valueOf(plan, plan.insert->rows[r], c);
+        values.append(v ? v->text : QString());
+    }
+    return u"%1 = %2"_s.arg(names.join(u", "_s), values.join(u", "_s));
+}
+
 void Checker::plan(const ScriptInsert &insert)
 {
     if (!insert.schema.isEmpty() && !m_schema.sameName(insert.schema, m_schema.database)) {
@@ -93,7 +121,7 @@ void Checker::plan(const ScriptInsert &insert)
             u"таблицы %1 нет в базе %2 (или этой учётной записи не дано читать её)"_s.arg(insert.table, m_schema.database));
         return;
     }
-    Plan p{&insert, table, {}, {}};
+    Plan p{&insert, table, {}, {}, {}};
     if (insert.hasColumnList) {
         bool ok = true;
         for (const QString &name : insert.columns) {
@@ -124,6 +152,7 @@ void Checker::plan(const ScriptInsert &insert)
     for (const ScriptRow &row : insert.rows) {
         const bool fits = row.values.size() == p.columnOf.size();
         p.rowFits.push_back(fits);
+        std::vector<bool> &valueFits = p.valueFits.emplace_back(row.values.size(), false);
         if (!fits) {
             add(row.line, ProblemKind::Error,
                 u"значений %1, а столбцов %2"_s.arg(row.values.size()).arg(p.columnOf.size()));
@@ -131,6 +160,7 @@ void Checker::plan(const ScriptInsert &insert)
         }
         for (size_t i = 0; i < row.values.size(); ++i) {
             const QString problem = valueFitProblem(row.values[i], table->columns[size_t(p.columnOf[i])]);
+            valueFits[i] = problem.isEmpty();
             if (!problem.isEmpty())
                 add(row.values[i].line, ProblemKind::Error, problem);
         }
@@ -142,13 +172,9 @@ void Checker::checkKeys(const TableInfo &table, const std::vector<int> &key)
 {
     struct Candidate
     {
-        int line;
-        QString shown;
+        const Plan *plan;
+        size_t row;
     };
-    QStringList names;
-    for (int c : key)
-        names.append(table.columns[size_t(c)].name);
-
     QHash<QString, int> inScript;  // tuple -> line of the row that inserts it first
     std::vector<KeyProbe> probes;
     std::vector<Candidate> candidates;
@@ -156,39 +182,35 @@ void Checker::checkKeys(const TableInfo &table, const std::vector<int> &key)
         if (p.table != &table)
             continue;
         for (size_t r = 0; r < p.insert->rows.size(); ++r) {
-            if (!p.rowFits[r])
-                continue;
-            const ScriptRow &row = p.insert->rows[r];
             QString tuple;
-            QStringList shown;
             bool complete = true;
             for (size_t i = 0; i < key.size() && complete; ++i) {
-                const ScriptValue *v = valueOf(p, row, key[i]);
-                const QString form = v ? keyForm(*v, table.columns[size_t(key[i])]) : QString();
+                const QString form = formOf(p, r, key[i], table.columns[size_t(key[i])]);
                 complete = !form.isEmpty();
                 if (i > 0)
                     tuple += keyJoint;
                 tuple += form;
-                shown.append(v ? v->text : QString());
             }
             if (!complete)
                 continue;
-            const QString keyText = u"%1 = %2"_s.arg(names.join(u", "_s), shown.join(u", "_s));
+            const ScriptRow &row = p.insert->rows[r];
             if (const auto it = inScript.constFind(tuple); it != inScript.cend()) {
                 add(row.line, ProblemKind::Error,
-                    u"ключ %1 уже вставляет строка %2 скрипта"_s.arg(keyText).arg(it.value() + 1));
+                    u"ключ %1 уже вставляет строка %2 скрипта"_s.arg(shownKey(p, r, key)).arg(it.value() + 1));
                 continue;
             }
             inScript.insert(tuple, row.line);
-            probes.push_back({tuple, shown.first()});
-            candidates.push_back({row.line, keyText});
+            probes.push_back({tuple, valueOf(p, row, key.front())->text});
+            candidates.push_back({&p, r});
         }
     }
     const std::unordered_set<QString> existing = findExistingKeys(m_query, table, key, probes);
     for (size_t i = 0; i < probes.size(); ++i)
-        if (existing.count(probes[i].tuple))
-            add(candidates[i].line, ProblemKind::Error,
-                u"ключ %1 уже есть в таблице %2"_s.arg(candidates[i].shown, table.name));
+        if (existing.count(probes[i].tuple)) {
+            const Candidate &c = candidates[i];
+            add(c.plan->insert->rows[c.row].line, ProblemKind::Error,
+                u"ключ %1 уже есть в таблице %2"_s.arg(shownKey(*c.plan, c.row, key), table.name));
+        }
 }
 
 void Checker::checkReference(const ReferenceRule &rule)
@@ -224,22 +246,17 @@ void Checker::checkReference(const ReferenceRule &rule)
     QSet<QString> probed;
     for (const Plan &p : m_plans) {
         for (size_t r = 0; r < p.insert->rows.size(); ++r) {
-            if (!p.rowFits[r])
-                continue;
-            const ScriptRow &row = p.insert->rows[r];
             if (p.table == creator && creatorColumn >= 0) {
-                if (const ScriptValue *v = valueOf(p, row, creatorColumn)) {
-                    const QString form = keyForm(*v, creator->columns[size_t(creatorColumn)]);
-                    if (!form.isEmpty() && !createdAt.contains(form))
-                        createdAt.insert(form, p.insert->statement);
-                }
+                const QString form = formOf(p, r, creatorColumn, creator->columns[size_t(creatorColumn)]);
+                if (!form.isEmpty() && !createdAt.contains(form))
+                    createdAt.insert(form, p.insert->statement);
             }
             if (p.table != table)
                 continue;
-            const ScriptValue *v = valueOf(p, row, column);
-            const QString form = v ? keyForm(*v, col) : QString();
+            const QString form = formOf(p, r, column, col);
             if (form.isEmpty())
                 continue;
+            const ScriptValue *v = valueOf(p, p.insert->rows[r], column);
             references.push_back({v->line, p.insert->statement, form, v->text});
             if (!probed.contains(form)) {
                 probed.insert(form);

@@ -2,8 +2,6 @@
 
 #include "editor/SqlTokenizer.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -105,10 +103,47 @@ QString unquote(QStringView quoted, QChar quote)
     return out;
 }
 
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Digits, an optional point with digits, an optional exponent: "12", "50.00", "1e3".
+bool isNumberWord(QStringView w)
+{
+    qsizetype i = 0;
+    const qsizetype n = w.size();
+    while (i < n && isDigit(w[i]))
+        ++i;
+    if (i == 0)
+        return false;
+    if (i < n && w[i] == u'.')
+        for (++i; i < n && isDigit(w[i]);)
+            ++i;
+    if (i < n && (w[i] == u'e' || w[i] == u'E')) {
+        const qsizetype from = ++i;
+        while (i < n && isDigit(w[i]))
+            ++i;
+        if (i == from)
+            return false;
+    }
+    return i == n;
+}
+
+// A word the server would read as a name: no point or minus, not all digits.
+bool isBareWord(QStringView w)
+{
+    bool allDigits = true;
+    for (const QChar c : w) {
+        if (c == u'.' || c == u'-')
+            return false;
+        allDigits = allDigits && isDigit(c);
+    }
+    return !allDigits;
+}
+
 ScriptValue Statement::value(size_t from, size_t to, int emptyLine) const
 {
-    static const QRegularExpression number(u"^[0-9]+(\\.[0-9]*)?([eE][0-9]+)?$"_s);
-    static const QRegularExpression bareWord(u"^[^.\\-]*[^0-9.\\-][^.\\-]*$"_s);
     ScriptValue v;
     v.line = from < to ? m_toks[from].line : emptyLine;
     if (from == to)
@@ -132,10 +167,10 @@ ScriptValue Statement::value(size_t from, size_t to, int emptyLine) const
             else if (isWord(from, u"TRUE") || isWord(from, u"FALSE")) {
                 v.kind = ValueKind::Number;
                 v.text = isWord(from, u"TRUE") ? u"1"_s : u"0"_s;
-            } else if (number.match(lastText).hasMatch()) {
+            } else if (isNumberWord(lastText)) {
                 v.kind = ValueKind::Number;
                 v.text = lastText.toString();
-            } else if (bareWord.match(lastText).hasMatch()) {
+            } else if (isBareWord(lastText)) {
                 v.kind = ValueKind::BareWord;
                 v.text = lastText.toString();
             }
@@ -163,7 +198,7 @@ ScriptValue Statement::value(size_t from, size_t to, int emptyLine) const
         else if (!isSymbol(i, u'+'))
             return v;
     }
-    if (last.cls == SqlTokenClass::Number && number.match(lastText).hasMatch()) {
+    if (last.cls == SqlTokenClass::Number && isNumberWord(lastText)) {
         v.kind = ValueKind::Number;
         v.text = (negative ? u"-"_s : QString()) + lastText.toString();
     }

@@ -3,9 +3,7 @@
 #include "check/ScriptStatements.h"
 #include "check/TableSchema.h"
 
-#include <QRegularExpression>
-
-#include <limits>
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -14,58 +12,117 @@ namespace {
 
 // A decimal number taken apart: digits before and after the point, with
 // leading and trailing zeros dropped and the exponent applied.
+// The digits are views into the scanned text, or into storage when an
+// exponent moved the point.
 struct DecimalParts
 {
     bool negative = false;
-    QString whole;
-    QString fraction;
+    QStringView whole;
+    QStringView fraction;
     bool huge = false;  // an exponent too large to write out
+    QString storage;
 };
 
-std::optional<DecimalParts> parseNumber(const QString &text)
+bool isBlank(QChar c)
 {
-    static const QRegularExpression re(
-        u"^\\s*([-+]?)([0-9]*)(?:\\.([0-9]*))?(?:[eE]([-+]?[0-9]+))?\\s*$"_s);
-    const QRegularExpressionMatch m = re.match(text);
-    if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0))
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f' || c == u'\v';
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Blanks, a sign, digits with one optional point, an optional exponent, blanks;
+// the number the server reads in a text (and every bare number). A hand-made
+// scanner, as this runs for every value of a long script.
+std::optional<DecimalParts> parseNumber(QStringView text)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n && isBlank(text[i]))
+        ++i;
+    bool minus = false;
+    if (i < n && (text[i] == u'-' || text[i] == u'+'))
+        minus = text[i++] == u'-';
+    const qsizetype wholeFrom = i;
+    while (i < n && isDigit(text[i]))
+        ++i;
+    const QStringView wholeDigits = text.sliced(wholeFrom, i - wholeFrom);
+    QStringView fractionDigits;
+    if (i < n && text[i] == u'.') {
+        const qsizetype from = ++i;
+        while (i < n && isDigit(text[i]))
+            ++i;
+        fractionDigits = text.sliced(from, i - from);
+    }
+    if (wholeDigits.isEmpty() && fractionDigits.isEmpty())
         return std::nullopt;
-    DecimalParts p;
-    QString digits = m.captured(2) + m.captured(3);
-    qsizetype point = m.capturedLength(2);
-    if (m.capturedLength(4) > 0) {
-        bool ok = false;
-        const int exponent = m.captured(4).toInt(&ok);
-        if (!ok || exponent > 400 || exponent < -400) {
-            p.huge = ok && exponent > 0;
-            if (!p.huge)
-                digits.clear();  // vanishingly small: zero
-            point = 0;
-        } else {
-            point += exponent;
+    long long exponent = 0;
+    bool hasExponent = false;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        bool expMinus = false;
+        if (i < n && (text[i] == u'-' || text[i] == u'+'))
+            expMinus = text[i++] == u'-';
+        const qsizetype from = i;
+        while (i < n && isDigit(text[i])) {
+            exponent = std::min(exponent * 10 + (text[i].unicode() - u'0'), 1000000LL);
+            ++i;
         }
+        if (i == from)
+            return std::nullopt;
+        if (expMinus)
+            exponent = -exponent;
+        hasExponent = true;
     }
-    if (point < 0) {
-        digits.prepend(QString(-point, u'0'));
-        point = 0;
-    }
-    if (point > digits.size())
-        digits.append(QString(point - digits.size(), u'0'));
-    p.whole = digits.left(point);
-    p.fraction = digits.mid(point);
-    while (p.whole.startsWith(u'0'))
-        p.whole.remove(0, 1);
-    while (p.fraction.endsWith(u'0'))
+    while (i < n && isBlank(text[i]))
+        ++i;
+    if (i != n)
+        return std::nullopt;
+
+    DecimalParts p;
+    if (!hasExponent) {
+        p.whole = wholeDigits;
+        p.fraction = fractionDigits;
+    } else if (exponent > 400) {
+        p.huge = true;
+        p.storage = wholeDigits.toString() + fractionDigits.toString();
+        p.whole = p.storage;
+    } else if (exponent >= -400) {
+        QString &digits = p.storage;
+        digits = wholeDigits.toString() + fractionDigits.toString();
+        qsizetype point = wholeDigits.size() + qsizetype(exponent);
+        if (point < 0) {
+            digits.prepend(QString(-point, u'0'));
+            point = 0;
+        }
+        if (point > digits.size())
+            digits.append(QString(point - digits.size(), u'0'));
+        p.whole = QStringView(digits).first(point);
+        p.fraction = QStringView(digits).sliced(point);
+    }  // else vanishingly small: zero
+    while (!p.whole.isEmpty() && p.whole.front() == u'0')
+        p.whole = p.whole.sliced(1);
+    while (!p.fraction.isEmpty() && p.fraction.back() == u'0')
         p.fraction.chop(1);
-    p.negative = m.captured(1) == u"-"_s && !(p.whole.isEmpty() && p.fraction.isEmpty());
+    p.negative = minus && !(p.whole.isEmpty() && p.fraction.isEmpty());
+    if (p.huge && p.whole.isEmpty())
+        p.huge = false;  // 0e999 is still zero
     return p;
 }
 
 QString canonical(const DecimalParts &p)
 {
     QString s = p.negative ? u"-"_s : QString();
-    s += p.whole.isEmpty() ? u"0"_s : p.whole;
-    if (!p.fraction.isEmpty())
-        s += u'.' + p.fraction;
+    if (p.whole.isEmpty())
+        s += u'0';
+    else
+        s += p.whole;
+    if (!p.fraction.isEmpty()) {
+        s += u'.';
+        s += p.fraction;
+    }
     return s;
 }
 
