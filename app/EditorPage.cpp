@@ -6,6 +6,8 @@
 #include "base/Shell.h"
 #include "base/TextFile.h"
 #include "base/FormControls.h"
+#include "check/EditorCheck.h"
+#include "check/ScriptCheck.h"
 #include "editor/SqlEditor.h"
 
 #include <QDir>
@@ -26,6 +28,8 @@ EditorPage::EditorPage(Shell &shell, QWidget *parent)
     m_editor->setGeometry(8, 8, 825, 417);
     m_button8 = addButton(this, u"Button8"_s, u"Сохранить"_s, QRect(8, 432, 75, 25));
     connect(m_button8, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button8Click(); }); });
+    m_button9 = addButton(this, u"Button9"_s, u"Проверить"_s, QRect(91, 432, 75, 25));
+    connect(m_button9, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button9Click(); }); });
 
 }
 
@@ -55,6 +59,13 @@ QFileDialog *EditorPage::saveDialog()
         m_saveDialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
     }
     return m_saveDialog;
+}
+
+void EditorPage::Button9Click()
+{
+    const QString timeStr = m_shell.refreshTimeStr();
+    const CheckCounts counts = checkEditorScript(*m_editor, m_shell.connection());
+    m_shell.LogEvent(scriptCheckedLogLine(timeStr, counts.errors, counts.warnings));
 }
 
 void EditorPage::Button8Click()

@@ -17,6 +17,7 @@ public:
 
     SqlEditor *SynMemo1() const { return m_editor; }
     void Button8Click();
+    void Button9Click();
 
 private:
     QFileDialog *saveDialog();
@@ -25,6 +26,7 @@ private:
     Shell &m_shell;
     SqlEditor *m_editor;
     QPushButton *m_button8;
+    QPushButton *m_button9;
     QFileDialog *m_saveDialog = nullptr;
     QString m_lastChosen;
 };

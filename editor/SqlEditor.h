@@ -52,6 +52,21 @@ public:
 
     SqlLexer *sqlLexer() const { return m_lexer; }
 
+    // Findings shown under lines (a script check's, say): a symbol in the
+    // margin that tells the kinds apart by shape, and the text as an
+    // annotation below the line. They stay until the text next changes.
+    enum class LineMarkKind { Error, Warning, Note };
+    struct LineMark
+    {
+        int line;  // 0-based
+        LineMarkKind kind;
+        QString text;
+    };
+    // Replaces the marks; lines given more than once get all their texts.
+    void setLineMarks(const QList<LineMark> &marks);
+    void clearLineMarks();
+    bool hasLineMarks() const { return m_hasLineMarks; }
+
 protected:
     bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
@@ -80,4 +95,6 @@ private:
     bool m_keptModified = false;
     bool m_changePending = false;
     long m_linesBeforeChange = 0;
+    bool m_hasLineMarks = false;
+    bool m_lineMarksWatchText = false;
 };

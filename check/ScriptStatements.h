@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// What one position of a VALUES row holds, as far as the check can tell
+// without running anything.
+enum class ValueKind {
+    Empty,       // nothing between two commas
+    Number,      // a bare number, sign included: text is the number's text
+    Text,        // a quoted text: text is its content with the escapes resolved
+    Null,
+    Default,
+    BareWord,    // unquoted text that the server would read as a column name
+    Expression,  // anything else (a function call, arithmetic): not checked
+};
+
+struct ScriptValue
+{
+    ValueKind kind = ValueKind::Empty;
+    QString text;
+    int line = 0;  // 0-based editor line where the value stands
+};
+
+struct ScriptRow
+{
+    int line = 0;  // line of the row's opening parenthesis
+    std::vector<ScriptValue> values;
+};
+
+// INSERT INTO <table> [(<columns>)] VALUES (...)[, (...)] with the names as
+// written (quotes removed) and the line numbers of every part.
+struct ScriptInsert
+{
+    int line = 0;       // line where the statement begins
+    int statement = 0;  // index of the statement in the script
+    QString schema;     // the qualifier of `db`.`table`, empty when none
+    QString table;
+    bool hasColumnList = false;
+    QStringList columns;
+    std::vector<ScriptRow> rows;
+};
+
+// A place in the script that the check reads but does not check, or a fault
+// of the script's text itself (a string or comment left open).
+struct ScriptRemark
+{
+    int line = 0;
+    QString text;
+};
+
+struct ParsedScript
+{
+    std::vector<ScriptInsert> inserts;
+    std::vector<ScriptRemark> notChecked;  // one per statement of another shape
+    std::vector<ScriptRemark> openString;  // a string still open at the end of the script
+    std::vector<ScriptRemark> openComment; // a comment still open at the end of the script
+};
+
+// Splits the script into statements with the editor's MySQL tokenizer (a ";"
+// outside strings and comments ends a statement; the last one needs none) and
+// reads every statement of the INSERT ... VALUES shape whose values are literals.
+ParsedScript parseScript(const QStringList &lines);

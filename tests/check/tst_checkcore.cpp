@@ -1,0 +1,189 @@
+// The parts of the script check that need no server: reading statements out
+// of a script, and whether a value fits a column.
+
+#include "check/ScriptStatements.h"
+#include "check/TableSchema.h"
+#include "check/ValueFit.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// "table(cols)@line: kind value, ...; | next row" for each insert; "N@line",
+// "S@line" and "C@line" for statements not checked, open strings and open comments.
+QString described(const ParsedScript &p)
+{
+    QStringList out;
+    const char kinds[] = "0NTLDBE";  // Empty, Number, Text, nuLl, Default, Bare word, Expression
+    for (const ScriptInsert &insert : p.inserts) {
+        QStringList rows;
+        for (const ScriptRow &row : insert.rows) {
+            QStringList values;
+            for (const ScriptValue &v : row.values)
+                values.append(QChar::fromLatin1(kinds[int(v.kind)]) + v.text + u'@' + QString::number(v.line + 1));
+            rows.append(values.join(u' '));
+        }
+        const QString schema = insert.schema.isEmpty() ? QString() : insert.schema + u'.';
+        out.append(u"%1%2(%3)@%4: %5"_s.arg(schema, insert.table, insert.columns.join(u','))
+                       .arg(insert.line + 1).arg(rows.join(u" | "_s)));
+    }
+    for (const ScriptRemark &r : p.notChecked)
+        out.append(u"N@"_s + QString::number(r.line + 1));
+    for (const ScriptRemark &r : p.openString)
+        out.append(u"S@"_s + QString::number(r.line + 1));
+    for (const ScriptRemark &r : p.openComment)
+        out.append(u"C@"_s + QString::number(r.line + 1));
+    return out.join(u" ; "_s);
+}
+
+// "int(11)", "tinyint(4) unsigned", "decimal(6,2)", "varchar(8)"; "!" ahead: NOT NULL without a default.
+ColumnInfo column(QString spec)
+{
+    ColumnInfo c;
+    c.name = u"c"_s;
+    c.nullable = !spec.startsWith(u'!');
+    if (!c.nullable)
+        spec.remove(0, 1);
+    c.columnType = spec;
+    c.isUnsigned = spec.endsWith(u"unsigned"_s);
+    const QString type = spec.section(u'(', 0, 0);
+    const QStringList args = spec.section(u'(', 1).section(u')', 0, 0).split(u',');
+    const QMap<QString, int> bits{{u"tinyint"_s, 8}, {u"int"_s, 32}, {u"bigint"_s, 64}};
+    if (bits.contains(type)) {
+        c.type = ColumnInfo::Type::Integer;
+        c.integerBits = bits.value(type);
+    } else if (type == u"decimal"_s) {
+        c.type = ColumnInfo::Type::Decimal;
+        c.precision = args.value(0).toInt();
+        c.scale = args.value(1).toInt();
+    } else if (type == u"varchar"_s) {
+        c.type = ColumnInfo::Type::Text;
+        c.maxChars = args.value(0).toInt();
+    }
+    return c;
+}
+
+} // namespace
+
+class tst_CheckCore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void statements_data();
+    void statements();
+    void valueFit_data();
+    void valueFit();
+    void keyForms();
+};
+
+void tst_CheckCore::statements_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("semicolons in strings and comments end nothing")
+        << u"INSERT INTO t VALUES ('a;b'); -- x; y\n# z;\n/* ; */ INSERT INTO t VALUES (1)"_s
+        << u"t()@1: Ta;b@1 ; t()@3: N1@3"_s;
+    QTest::newRow("a string over two lines, rows over three")
+        << u"INSERT INTO `t` (a, `b`)\nVALUES ('x\ny', 2),\n(3, 4);"_s
+        << u"t(a,b)@1: Tx\ny@2 N2@3 | N3@4 N4@4"_s;
+    QTest::newRow("escapes resolved")
+        << u"INSERT INTO t VALUES ('\\'', 'it''s', 'C:\\\\', \"say \"\"hi\"\"\", '\\n')"_s
+        << u"t()@1: T'@1 Tit's@1 TC:\\@1 Tsay \"hi\"@1 T\n@1"_s;
+    QTest::newRow("signs, words, expressions and empty positions")
+        << u"INSERT INTO t VALUES (-1, - 2, +-3, abc, NOW(), NULL, default, TRUE, 1e3, 1-2, )"_s
+        << u"t()@1: N-1@1 N-2@1 N-3@1 Babc@1 E@1 L@1 D@1 N1@1 N1e3@1 E@1 0@1"_s;
+    QTest::newRow("Cyrillic and quoted names, with the database")
+        << u"INSERT INTO таблица (имя) VALUE ('Ёж');\nINSERT INTO `d`.`a``b` VALUES (1);"_s
+        << u"таблица(имя)@1: TЁж@1 ; d.a`b()@2: N1@2"_s;
+    QTest::newRow("other shapes are not checked")
+        << u"INSERT IGNORE INTO t VALUES (1);\nINSERT INTO t SELECT 1;\nINSERT INTO t VALUES (1) ON DUPLICATE KEY UPDATE a=1;\n"
+           "/*!40101 SET NAMES cp1251 */;\nUPDATE t SET a = 1;\n;;"_s
+        << u"N@1 ; N@2 ; N@3 ; N@4 ; N@5"_s;
+    QTest::newRow("string left open") << u"INSERT INTO t VALUES (1);\nINSERT INTO t VALUES ('a);\n\n"_s
+                                      << u"t()@1: N1@1 ; S@2"_s;
+    QTest::newRow("comment left open") << u"INSERT INTO t VALUES (1) /* (2)\n;"_s << u"t()@1: N1@1 ; C@1"_s;
+}
+
+void tst_CheckCore::statements()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, expected);
+    QCOMPARE(described(parseScript(script.split(u'\n'))), expected);
+}
+
+void tst_CheckCore::valueFit_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("problem");  // a piece of the problem's text; empty: fits
+
+    const int num = int(ValueKind::Number), text = int(ValueKind::Text);
+    QTest::newRow("tinyint top") << num << u"127"_s << u"tinyint(4)"_s << QString();
+    QTest::newRow("tinyint over") << num << u"128"_s << u"tinyint(4)"_s << u"вне диапазона"_s;
+    QTest::newRow("tinyint bottom") << num << u"-128"_s << u"tinyint(4)"_s << QString();
+    QTest::newRow("tinyint under") << num << u"-129"_s << u"tinyint(4)"_s << u"вне диапазона"_s;
+    QTest::newRow("unsigned negative") << num << u"-1"_s << u"int(10) unsigned"_s << u"вне диапазона"_s;
+    QTest::newRow("unsigned minus zero") << num << u"-0"_s << u"int(10) unsigned"_s << QString();
+    QTest::newRow("unsigned top") << num << u"4294967295"_s << u"int(10) unsigned"_s << QString();
+    QTest::newRow("bigint unsigned top") << num << u"18446744073709551615"_s << u"bigint(20) unsigned"_s << QString();
+    QTest::newRow("bigint unsigned over") << num << u"18446744073709551616"_s << u"bigint(20) unsigned"_s << u"вне диапазона"_s;
+    QTest::newRow("bigint bottom") << num << u"-9223372036854775808"_s << u"bigint(20)"_s << QString();
+    QTest::newRow("bigint over") << num << u"9223372036854775808"_s << u"bigint(20)"_s << u"вне диапазона"_s;
+    QTest::newRow("whole with zero fraction") << num << u"7.00"_s << u"int(11)"_s << QString();
+    QTest::newRow("fraction in int") << num << u"1.5"_s << u"int(11)"_s << u"не целое"_s;
+    QTest::newRow("exponent") << num << u"1e2"_s << u"tinyint(4)"_s << QString();
+    QTest::newRow("exponent over") << num << u"1e3"_s << u"tinyint(4)"_s << u"вне диапазона"_s;
+    QTest::newRow("decimal top") << num << u"9999.99"_s << u"decimal(6,2)"_s << QString();
+    QTest::newRow("decimal over") << num << u"10000"_s << u"decimal(6,2)"_s << u"вне диапазона"_s;
+    QTest::newRow("decimal scale") << num << u"0.125"_s << u"decimal(6,2)"_s << u"знаков после точки"_s;
+    QTest::newRow("decimal zeros") << num << u"-0012.500"_s << u"decimal(6,2)"_s << QString();
+    QTest::newRow("number text with blanks") << text << u" 12 "_s << u"int(11)"_s << QString();
+    QTest::newRow("empty text in int") << text << QString() << u"int(11)"_s << u"не число"_s;
+    QTest::newRow("digits then letters") << text << u"12abc"_s << u"int(11)"_s << u"не число"_s;
+    QTest::newRow("Cyrillic at the limit") << text << u"Торговец"_s << u"varchar(8)"_s << QString();
+    QTest::newRow("Cyrillic over") << text << u"Торговецц"_s << u"varchar(8)"_s << u"из 9 знаков"_s;
+    QTest::newRow("pairs count once") << text << u"😀😀😀"_s << u"varchar(3)"_s << QString();
+    QTest::newRow("number too long for text") << num << u"123"_s << u"varchar(2)"_s << u"из 3 знаков"_s;
+    QTest::newRow("NULL where allowed") << int(ValueKind::Null) << QString() << u"int(11)"_s << QString();
+    QTest::newRow("NULL where not") << int(ValueKind::Null) << QString() << u"!int(11)"_s << u"не допускает NULL"_s;
+    QTest::newRow("DEFAULT without one") << int(ValueKind::Default) << QString() << u"!int(11)"_s << u"нет значения по умолчанию"_s;
+    QTest::newRow("bare word in text") << int(ValueKind::BareWord) << u"male"_s << u"varchar(8)"_s << u"без кавычек"_s;
+    QTest::newRow("bare word in number") << int(ValueKind::BareWord) << u"abc"_s << u"int(11)"_s << u"не число"_s;
+    QTest::newRow("expression unchecked") << int(ValueKind::Expression) << QString() << u"!int(11)"_s << QString();
+    QTest::newRow("empty position") << int(ValueKind::Empty) << QString() << u"varchar(8)"_s << u"пустая позиция"_s;
+}
+
+void tst_CheckCore::valueFit()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, value);
+    QFETCH(QString, column);
+    QFETCH(QString, problem);
+    const ScriptValue v{ValueKind(kind), value, 0};
+    const QString found = valueFitProblem(v, ::column(column));
+    if (problem.isEmpty())
+        QVERIFY2(found.isEmpty(), qPrintable(found));
+    else
+        QVERIFY2(found.contains(problem), qPrintable(found));
+}
+
+void tst_CheckCore::keyForms()
+{
+    // The server compares 7, 007, 7.00 and '7' as one number key, and texts without case or trailing blanks.
+    const ColumnInfo number = column(u"int(11)"_s);
+    const ColumnInfo name = column(u"varchar(8)"_s);
+    for (const QString &seven : {u"007"_s, u"7.00"_s, u"7e0"_s})
+        QCOMPARE(keyForm({ValueKind::Number, seven, 0}, number), keyFormOfStored(u"7"_s, number));
+    QCOMPARE(keyForm({ValueKind::Text, u"Ёлка  "_s, 0}, name), keyFormOfStored(u"ёЛКА"_s, name));
+    QCOMPARE_NE(keyForm({ValueKind::Text, u""_s, 0}, name), QString());  // an empty text is still a key
+    QCOMPARE(keyForm({ValueKind::Number, u"1.5"_s, 0}, number), QString());  // does not fit: no key
+    QCOMPARE(keyFormOfStored(u"1) OR (1"_s, number), QString());  // never a number literal
+}
+
+QTEST_MAIN(tst_CheckCore)
+#include "tst_checkcore.moc"
