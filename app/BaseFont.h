@@ -8,10 +8,9 @@
 // that the layout's cells and captions hold their texts whole whatever the
 // screen's dots per inch. Call it after the application object exists and
 // before any widget. Returns an empty string, or the message saying which file
-// could not be used; the desktop's default font then stays.
-QString useBaseFont();
-
-// The file useBaseFont() loads (a compile-time setting, QM_BASE_FONT_FILE).
+// could not be used; the application font then stays as it was.
+// The face's file, from a Debian package: the same path in the build tree and installed.
 QString baseFontFile();
+QString useBaseFont(const QString &fontFile = baseFontFile());
 
 inline constexpr int kBaseFontPixelSize = 11;

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void initTestCase();
     void fits_data();
     void fits();
+    void missingFontSaysSo();
 
 private:
     std::unique_ptr<TestWindow> m_window;
@@ -137,6 +138,14 @@ void tst_FontFit::fits()
     QVERIFY2(needed <= room, qPrintable(u"\"%1\" needs %2 of %3 pixels"_s.arg(text).arg(needed).arg(room)));
     QVERIFY2(metrics.height() <= control->height(),
              qPrintable(u"\"%1\" needs %2 of %3 pixels high"_s.arg(text).arg(metrics.height()).arg(control->height())));
+}
+
+void tst_FontFit::missingFontSaysSo()
+{
+    const QFont before = QApplication::font();
+    const QString message = useBaseFont(u"/nonexistent/base.ttf"_s);
+    QVERIFY2(message.contains(u"/nonexistent/base.ttf"_s) && message.contains(u"fonts-wine"_s), qPrintable(message));
+    QCOMPARE(QApplication::font(), before);
 }
 
 QTEST_MAIN(tst_FontFit)
