@@ -1,6 +1,6 @@
 # A Debian package of what cmake/Install.cmake installs, made by CPack:
-# library dependencies worked out by dpkg-shlibdeps, plus the fonts the window
-# is drawn with, which no library names. No maintainer scripts: the desktop
+# library dependencies worked out by dpkg-shlibdeps, plus what the program
+# loads at run time and no library names. No maintainer scripts: the desktop
 # and icon caches are refreshed by the triggers of the packages that own them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quenmark)
@@ -18,7 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quenmark.org/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The base face (app/BaseFont.cpp) and the log pane's and editor's faces.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QM_BASE_FONT_PACKAGE}, fonts-liberation2")
+# The base face (app/BaseFont.cpp), the log pane's and editor's faces, and the
+# window-system plugins, which Qt loads at run time and libqt6gui6 only recommends.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QM_BASE_FONT_PACKAGE}, fonts-liberation2, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
