@@ -1,15 +1,25 @@
+#include "app/BaseFont.h"
+#include "app/CommandLine.h"
 #include "app/Main.h"
 #include "app/ShutdownWiring.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Quenmark"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QM_VERSION));
+    if (const std::optional<int> exitCode = answerCommandLine(argc, argv))
+        return *exitCode;
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quenmark"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quenmark"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(QM_APP_ID));
+    if (const QString problem = useBaseFont(); !problem.isEmpty())
+        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
 
     TForm1 form;
     // The exit files are written also when the session ends, the process is asked to stop or the display goes.
