@@ -31,7 +31,10 @@ QString userDataFolder()
 
 QString forThisProgram()
 {
-    return choose(QCoreApplication::applicationDirPath(), QStringLiteral(QM_INSTALL_BINDIR), userDataFolder());
+    // Installed either by the build's own install rules or by the Debian package, whose prefix may differ.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    const QString chosen = choose(programFolder, QStringLiteral(QM_INSTALL_BINDIR), userDataFolder());
+    return chosen != programFolder ? chosen : choose(programFolder, QStringLiteral(QM_PACKAGE_BINDIR), userDataFolder());
 }
 
 } // namespace ExitFolder

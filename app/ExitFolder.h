@@ -17,7 +17,8 @@ QString choose(const QString &programFolder, const QString &installedBinFolder, 
 // folder is put instead.
 QString userDataFolder();
 
-// The folder for this process: choose() with the running executable's folder.
+// The folder for this process: choose() with the running executable's folder,
+// against both the configured install folder and the Debian package's.
 QString forThisProgram();
 
 } // namespace ExitFolder

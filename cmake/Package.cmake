@@ -11,7 +11,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "build trader scripts from a game server's
 set(CPACK_PACKAGE_DESCRIPTION "Quenmark connects to a game server's MySQL or MariaDB world database, \
 shows the NPC templates and the item tables in fast grids, and writes the INSERT statements for a \
 merchant NPC, its shop link and the shop's buylist into an SQL script. It never writes to the database.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${QM_PACKAGE_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION database)

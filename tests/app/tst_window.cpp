@@ -80,7 +80,7 @@ void blockFolder(const QString &path)
 // else the first free one); returns its name once it is ready.
 QString startXvfb(QProcess &server)
 {
-    const QByteArray fixed = qgetenv("QM_XVFB_DISPLAY");
+    const QByteArray fixed = qgetenv("QM_XVFB_DISPLAY").replace(':', "");
     QStringList args{u"-nolisten"_s, u"tcp"_s, u"-displayfd"_s, u"1"_s};
     if (!fixed.isEmpty())
         args.prepend(u':' + QString::fromLatin1(fixed));
