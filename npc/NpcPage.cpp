@@ -157,6 +157,9 @@ void NpcPage::NextGrid1CellDblClick(int /*col*/, int row)
     m_rhandEdit->setText(grid.Cells(ColRhand, row));
     m_lhandEdit->setText(grid.Cells(ColLhand, row));
     m_armorEdit->setText(grid.Cells(ColArmor, row));
+    // A class name wider than its box shows its beginning, not its tail.
+    for (QLineEdit *box : {m_idtEdit, m_classEdit, m_crEdit, m_chEdit, m_rhandEdit, m_lhandEdit, m_armorEdit})
+        box->setCursorPosition(0);
     (female ? m_female : m_male)->setChecked(true);
 }
 

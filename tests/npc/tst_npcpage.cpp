@@ -338,8 +338,10 @@ private Q_SLOTS:
         const QList<QLineEdit *> copied{page.idtEdit(), page.classEdit(), page.crEdit(), page.chEdit(),
                                         page.rhandEdit(), page.lhandEdit(), page.armorEdit()};
         QStringList texts;
-        for (QLineEdit *edit : copied)
+        for (QLineEdit *edit : copied) {
             texts.append(edit->text());
+            QCOMPARE(edit->cursorPosition(), 0); // a value wider than its box shows its beginning
+        }
         QCOMPARE(texts, boxes);
         QCOMPARE(page.Female()->isChecked(), female);
         QCOMPARE(page.Male()->isChecked(), !female);
