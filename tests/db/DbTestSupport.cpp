@@ -1,6 +1,5 @@
 #include "DbTestSupport.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -50,11 +49,6 @@ int openSessions(const QByteArray &user)
     return count;
 }
 
-ThrowawayServer::ThrowawayServer()
-    : m_port(36000 + int(QCoreApplication::applicationPid() % 2000))
-{
-}
-
 ThrowawayServer::~ThrowawayServer()
 {
     if (m_started)
@@ -63,7 +57,7 @@ ThrowawayServer::~ThrowawayServer()
 
 QStringList ThrowawayServer::env() const
 {
-    return {u"QM_DB_DIR="_s + m_dir.path(), u"QM_DB_PORT="_s + QString::number(m_port)};
+    return {u"QM_DB_DIR="_s + m_dir.path()};
 }
 
 bool ThrowawayServer::start(QString *output)
