@@ -61,6 +61,7 @@ void DbConnection::connect(const QString &host, const QString &user, const QStri
     releaseRecord();
     openRecord();
 
+    m_login = {hostBytes, userBytes, passwordBytes, endpoint};
     const char *socket = endpoint.socket.isEmpty() ? nullptr : endpoint.socket.constData();
     if (mysql_real_connect(m_mysql, hostBytes.constData(), userBytes.constData(),
                            passwordBytes.constData(), nullptr, endpoint.port, socket, 0))

@@ -14,6 +14,14 @@ struct DbEndpoint
     QByteArray socket;
 };
 
+// What the last connect was given, in the bytes sent: a second, short-lived
+// connection made with it can end a query that the first one is running.
+struct DbLogin
+{
+    QByteArray host, user, password;
+    DbEndpoint endpoint;
+};
+
 // The one connection of the process: the client library's connection record
 // and the Connected flag. The record is created with the object and lives
 // until the object goes; every query of the table loader runs on it.
@@ -50,6 +58,7 @@ public:
 
     // The record, for the table loader; null after closeAtExit().
     st_mysql *handle() const { return m_mysql; }
+    const DbLogin &login() const { return m_login; }
 
 private:
     void openRecord();
@@ -57,4 +66,5 @@ private:
 
     st_mysql *m_mysql = nullptr;
     int m_connected = 0;
+    DbLogin m_login;
 };

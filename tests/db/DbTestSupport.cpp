@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -70,6 +71,12 @@ bool ThrowawayServer::stop(QString *output)
 {
     m_started = false;
     return runDbScript({u"stop"_s}, env(), output) == 0;
+}
+
+qint64 ThrowawayServer::pid() const
+{
+    QFile file(m_dir.path() + u"/mysqld.pid"_s);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
 }
 
 QByteArray ThrowawayServer::socket() const

@@ -31,6 +31,8 @@ public:
     bool start(QString *output);
     bool stop(QString *output);
     QByteArray socket() const;
+    // The server's process id, 0 when it is not running.
+    qint64 pid() const;
 
 private:
     QStringList env() const;
