@@ -10,6 +10,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -76,6 +80,14 @@ void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &que
     const LoadOutcome outcome = load.outcome();
     if (!outcome.loaded)
         throw QmError(outcome.errorText);
-    const BulkChange bulk(grid);
-    grid.store().takeRows(loaded);
+    {
+        const BulkChange bulk(grid);
+        grid.store().takeRows(loaded);
+    }
+    // The buffers outgrown while the rows arrived (and the rows of the table
+    // before) are free but still resident in the loading thread's heap:
+    // hand them back to the system.
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }

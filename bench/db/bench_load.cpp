@@ -6,6 +6,7 @@
 //
 //   bench_load            runs both sizes, each in a fresh process
 //   bench_load --one DB   one size in this process (used by the above)
+//   bench_load --client DB batch|quick   one run of the stock client (used by --one)
 //
 // The server's socket comes from MYSQL_UNIX_PORT (eval "$(scripts/db env)").
 
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -94,6 +96,23 @@ ClientRun runClient(const QByteArray &database, bool quick)
     return run;
 }
 
+// A child forked from a process inherits its resident pages in its peak
+// figure, so the client is started from a fresh, small copy of this program
+// (--client) and not from the one that holds a loaded grid.
+ClientRun runClientFromSmallProcess(const QByteArray &database, bool quick)
+{
+    QProcess launcher;
+    launcher.start(QApplication::applicationFilePath(),
+                   {u"--client"_s, QString::fromLatin1(database), quick ? u"quick"_s : u"batch"_s});
+    ClientRun run;
+    if (!launcher.waitForFinished(600000) || launcher.exitCode() != 0)
+        return run;
+    const QList<QByteArray> f = launcher.readAllStandardOutput().trimmed().split(' ');
+    if (f.size() == 3)
+        run = {f[0].toDouble(), f[1].toLong(), f[2] == "1"};
+    return run;
+}
+
 // One size in this process: prints "grid-seconds peak-KiB after-KiB
 // client-seconds client-peak-KiB rows quick-seconds quick-peak-KiB" on one
 // line for the parent.
@@ -139,7 +158,7 @@ int runOne(const QByteArray &database)
     long clientPeak[2] = {0, 0};
     for (int i = 0; i < repeats; ++i) {
         for (int quick = 0; quick < 2; ++quick) {
-            const ClientRun run = runClient(database, quick == 1);
+            const ClientRun run = runClientFromSmallProcess(database, quick == 1);
             if (!run.ok) {
                 std::fprintf(stderr, "bench_load: the mariadb client failed\n");
                 return 1;
@@ -196,6 +215,11 @@ void printSize(const char *name, const SizeResult &r, double timeTarget)
 
 int main(int argc, char *argv[])
 {
+    if (argc == 4 && std::strcmp(argv[1], "--client") == 0) {
+        const ClientRun run = runClient(argv[2], std::strcmp(argv[3], "quick") == 0);
+        std::printf("%f %ld %d\n", run.seconds, run.peakKiB, run.ok ? 1 : 0);
+        return 0;
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
