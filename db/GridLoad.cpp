@@ -36,6 +36,18 @@ private:
     RecordGrid &m_grid;
 };
 
+// A load grows its column buffers by doubling. Blocks of a megabyte or more
+// are mapped on their own, so every outgrown buffer goes back to the system
+// as soon as it is copied, instead of staying resident in the heap (glibc
+// would otherwise raise this threshold as large blocks are freed).
+void mapLargeBlocksAlone()
+{
+#if defined(__GLIBC__)
+    static const bool once = mallopt(M_MMAP_THRESHOLD, 1 << 20) != 0;
+    Q_UNUSED(once);
+#endif
+}
+
 std::vector<CellKind> columnKinds(const RowStore &store)
 {
     std::vector<CellKind> kinds;
@@ -49,7 +61,15 @@ std::vector<CellKind> columnKinds(const RowStore &store)
 void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &query)
 {
     const WaitCursor wait;
-    grid.ClearRows();
+    mapLargeBlocksAlone();
+    // The grid is empty from here on; the rows it had are freed by the
+    // loading thread while the server starts on the query.
+    RowStore previous;
+    previous.setColumnKinds(columnKinds(grid.store()));
+    {
+        const BulkChange bulk(grid);
+        previous.takeRows(grid.store());
+    }
 
     // The rows arrive in a store of their own; only this (the GUI) thread
     // hands them to the grid, and only when the load is complete.
@@ -57,7 +77,7 @@ void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &que
     loaded.setColumnKinds(columnKinds(grid.store()));
     std::unique_ptr<LoadProgressDialog> dialog;
     QObject finishNotice;
-    LoadThread load(loaded, connection, query, [&finishNotice, &dialog] {
+    LoadThread load(loaded, connection, query, std::move(previous), [&finishNotice, &dialog] {
         QMetaObject::invokeMethod(&finishNotice, [&dialog] {
             if (dialog)
                 dialog->finish();
@@ -80,14 +100,6 @@ void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &que
     const LoadOutcome outcome = load.outcome();
     if (!outcome.loaded)
         throw QmError(outcome.errorText);
-    {
-        const BulkChange bulk(grid);
-        grid.store().takeRows(loaded);
-    }
-    // The buffers outgrown while the rows arrived (and the rows of the table
-    // before) are free but still resident in the loading thread's heap:
-    // hand them back to the system.
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
+    const BulkChange bulk(grid);
+    grid.store().takeRows(loaded);
 }

@@ -16,9 +16,10 @@ struct LoadThread::Shared
     bool finished = false;
 };
 
-LoadThread::LoadThread(RowStore &store, DbConnection &connection, QByteArray query,
+LoadThread::LoadThread(RowStore &store, DbConnection &connection, QByteArray query, RowStore previous,
                        std::function<void()> onFinished)
     : m_shared(std::make_shared<Shared>())
+    , m_previous(std::move(previous))
     , m_onFinished(std::move(onFinished))
     , m_login(connection.login())
 {
@@ -41,6 +42,7 @@ LoadThread::~LoadThread()
 
 void LoadThread::run(RowStore &store, DbConnection &connection, const QByteArray &query)
 {
+    m_previous = RowStore();
     try {
         m_outcome = LoadTable(store, connection, query, &m_control);
     } catch (...) {

@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/TableLoader.h"
+#include "grid/RowStore.h"
 
 #include <QByteArray>
 
@@ -13,7 +14,6 @@
 #include <mutex>
 #include <thread>
 
-class RowStore;
 
 // Runs one LoadTable on a thread of its own, so that whoever started it stays
 // free to show progress and to end the load while the client library blocks
@@ -22,9 +22,10 @@ class RowStore;
 class LoadThread
 {
 public:
-    // Starts the load at once. onFinished, if given, is called on the load's
-    // thread when it ends, however it ends.
-    LoadThread(RowStore &store, DbConnection &connection, QByteArray query,
+    // Starts the load at once; its thread first frees the rows of previous
+    // (a table the store's owner no longer shows). onFinished, if given, is
+    // called on the load's thread when it ends, however it ends.
+    LoadThread(RowStore &store, DbConnection &connection, QByteArray query, RowStore previous = {},
                std::function<void()> onFinished = {});
     // Cancels a load still running and waits for its thread.
     ~LoadThread();
@@ -55,6 +56,7 @@ private:
 
     LoadControl m_control;
     std::shared_ptr<Shared> m_shared;
+    RowStore m_previous;
     std::function<void()> m_onFinished;
     LoadOutcome m_outcome;
     std::exception_ptr m_error;
