@@ -51,6 +51,11 @@ LoadOutcome failed(const DbConnection &connection)
 // The progress count is written now and then, not per row: the watcher
 // reads it a few times a second.
 constexpr int progressEvery = 4096;
+// A streamed result has no row count. A load that gets past its first rows
+// makes room for a million at the size per row seen so far, so that a large
+// catalogue is not copied again and again as its buffers double.
+constexpr int sizeAfterRows = 4096;
+constexpr std::size_t expectedLargeRows = std::size_t(1) << 20;
 
 } // namespace
 
@@ -83,7 +88,9 @@ LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArra
     int rows = 0;
     while (const MYSQL_ROW row = mysql_fetch_row(result.get())) {
         store.appendRowCp1251(row, mysql_fetch_lengths(result.get()), fields, decimalPoint);
-        if (++rows % progressEvery == 0) {
+        if (++rows == sizeAfterRows)
+            store.reserveForRows(expectedLargeRows);
+        if (rows % progressEvery == 0) {
             watch.rowsRead.store(rows, std::memory_order_relaxed);
             if (watch.cancelRequested.load(std::memory_order_relaxed))
                 return cancelled;

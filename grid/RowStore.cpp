@@ -215,6 +215,31 @@ void RowStore::appendCell(Column &column, std::vector<Unit> &buffer, const Unit 
     ++column.filled;
 }
 
+void RowStore::reserveForRows(std::size_t rows)
+{
+    const std::size_t held = m_order.size();
+    if (held == 0 || rows <= held)
+        return;
+    auto scaled = [&](std::size_t used) {
+        return std::min(static_cast<std::size_t>(static_cast<double>(used) / static_cast<double>(held)
+                                                 * static_cast<double>(rows) * 1.25),
+                        maxBufferUnits);
+    };
+    m_order.reserve(rows);
+    m_visible.reserve(rows);
+    for (Column &column : m_columns) {
+        if (column.kind == CellKind::Number) {
+            column.numbers.reserve(rows);
+            continue;
+        }
+        column.offsets.reserve(rows + 1);
+        if (column.wide)
+            column.units.reserve(scaled(column.units.size()));
+        else
+            column.bytes.reserve(scaled(column.bytes.size()));
+    }
+}
+
 void RowStore::takeRows(RowStore &other)
 {
     if (other.m_columns.size() != m_columns.size())

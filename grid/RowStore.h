@@ -54,6 +54,10 @@ public:
     // cells parse with the given decimal point and throw the parse error,
     // which leaves the store to be cleared. Buffers grow by doubling.
     void appendRowCp1251(const char *const *cells, const unsigned long *lengths, int count, QChar decimalPoint);
+    // Makes room for rows rows in every buffer, text buffers sized by the
+    // rows already held (with a quarter to spare). Spare room that is never
+    // written costs address space, not memory, for large buffers.
+    void reserveForRows(std::size_t rows);
     // Replaces every row by those of other, whose columns must be of the same
     // kinds, without copying; other is left without rows. Counts as a clear.
     void takeRows(RowStore &other);

@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QProcess>
 
+#include <mysql.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -114,8 +116,8 @@ ClientRun runClientFromSmallProcess(const QByteArray &database, bool quick)
 }
 
 // One size in this process: prints "grid-seconds peak-KiB after-KiB
-// client-seconds client-peak-KiB rows quick-seconds quick-peak-KiB" on one
-// line for the parent.
+// client-seconds client-peak-KiB rows quick-seconds quick-peak-KiB
+// wire-seconds" on one line for the parent.
 int runOne(const QByteArray &database)
 {
     DbConnection db;
@@ -154,6 +156,18 @@ int runOne(const QByteArray &database)
         }
     }
 
+    // The wire alone: every row fetched through the library and dropped.
+    double wireBest = 1e9;
+    for (int i = 0; i < repeats; ++i) {
+        const Clock::time_point start = Clock::now();
+        mysql_query(db.handle(), catalogueQuery);
+        MYSQL_RES *result = mysql_use_result(db.handle());
+        while (result && mysql_fetch_row(result)) {
+        }
+        mysql_free_result(result);
+        wireBest = std::min(wireBest, secondsSince(start));
+    }
+
     double clientBest[2] = {1e9, 1e9};
     long clientPeak[2] = {0, 0};
     for (int i = 0; i < repeats; ++i) {
@@ -167,8 +181,8 @@ int runOne(const QByteArray &database)
             clientPeak[quick] = std::max(clientPeak[quick], run.peakKiB);
         }
     }
-    std::printf("%f %ld %ld %f %ld %d %f %ld\n", best, peakKiB, afterKiB, clientBest[0], clientPeak[0],
-                grid.RowCount(), clientBest[1], clientPeak[1]);
+    std::printf("%f %ld %ld %f %ld %d %f %ld %f\n", best, peakKiB, afterKiB, clientBest[0], clientPeak[0],
+                grid.RowCount(), clientBest[1], clientPeak[1], wireBest);
     return 0;
 }
 
@@ -179,6 +193,7 @@ struct SizeResult
     int rows = 0;
     double quick = 0;
     long quickPeak = 0;
+    double wire = 0;
 };
 
 bool measure(const QString &self, const QString &database, SizeResult &out)
@@ -189,10 +204,10 @@ bool measure(const QString &self, const QString &database, SizeResult &out)
     if (!child.waitForFinished(600000) || child.exitCode() != 0)
         return false;
     const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
-    if (f.size() != 8)
+    if (f.size() != 9)
         return false;
     out = {f[0].toDouble(), f[3].toDouble(), f[1].toLong(), f[2].toLong(), f[4].toLong(), f[5].toInt(),
-           f[6].toDouble(), f[7].toLong()};
+           f[6].toDouble(), f[7].toLong(), f[8].toDouble()};
     return true;
 }
 
@@ -203,6 +218,8 @@ void printSize(const char *name, const SizeResult &r, double timeTarget)
                 r.clientPeak / 1024.0);
     std::printf("load-%s-client-quick: %.3f s, peak %.0f MB (mariadb --batch --quick > /dev/null)\n", name,
                 r.quick, r.quickPeak / 1024.0);
+    std::printf("load-%s-wire: %.3f s = %.2f x client (the rows fetched and dropped: the floor here)\n", name,
+                r.wire, r.wire / r.client);
     std::printf("load-%s-time: %.2f x client (target <= %.1f x)\n", name, r.grid / r.client, timeTarget);
     std::printf("load-%s-time-quick: %.2f x the streamed client\n", name, r.grid / r.quick);
     std::printf("load-%s-rss-after: %.2f x client peak (%.0f MB vs %.0f MB; target <= 0.6 x)\n", name,
