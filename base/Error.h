@@ -17,3 +17,11 @@ private:
     QString m_text;
     QByteArray m_utf8;
 };
+
+// Raised when the operator cancels an operation (a long table load): it ends
+// the handler like an error, but there is nothing to show.
+class QmCancelled : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "Cancelled"; }
+};

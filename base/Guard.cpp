@@ -31,6 +31,8 @@ void runGuarded(QWidget *parent, const std::function<void()> &handler)
 {
     try {
         handler();
+    } catch (const QmCancelled &) {
+        // The operator asked for it; nothing to report.
     } catch (const QmError &error) {
         showError(parent, error.text());
     } catch (const std::bad_alloc &) {

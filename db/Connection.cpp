@@ -89,6 +89,7 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
     }
 
     openRecord();
+    m_login = {hostBytes, userBytes, passwordBytes, endpoint};
     const char *socket = endpoint.socket.isEmpty() ? nullptr : endpoint.socket.constData();
     if (mysql_real_connect(m_mysql, hostBytes.constData(), userBytes.constData(),
                            passwordBytes.constData(), nullptr, endpoint.port, socket, 0)) {

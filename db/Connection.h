@@ -21,6 +21,14 @@ struct ConnectOutcome
     QString errorText;
 };
 
+// What the last connect was given, in the bytes sent: a second, short-lived
+// connection made with it can end a query that the first one is running.
+struct DbLogin
+{
+    QByteArray host, user, password;
+    DbEndpoint endpoint;
+};
+
 // The one connection of the process: the client library's connection record
 // and the Connected flag. A record exists only while a connect has made it
 // good; every query of the table loader runs on it.
@@ -59,6 +67,7 @@ public:
 
     // The record, for the table loader; null while there is no connection.
     st_mysql *handle() const { return m_mysql; }
+    const DbLogin &login() const { return m_login; }
 
 private:
     void openRecord();
@@ -69,6 +78,7 @@ private:
     // The failure of the last connect attempt, while it left no record.
     ConnectOutcome m_lastFailure;
     bool m_closedAtExit = false;
+    DbLogin m_login;
 };
 
 // The reason a text is not sent: "text outside Windows-1251 in the " + what.

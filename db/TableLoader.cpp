@@ -2,18 +2,18 @@
 
 #include "base/Error.h"
 #include "db/Connection.h"
+#include "grid/NumberText.h"
 #include "grid/RowStore.h"
 
 #include <mysql.h>
 
-#include <algorithm>
-#include <climits>
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// Freeing a streamed result reads what the server still sends and drops it.
 struct ResultFree
 {
     void operator()(MYSQL_RES *result) const { mysql_free_result(result); }
@@ -48,9 +48,18 @@ LoadOutcome failed(const DbConnection &connection)
     return outcome;
 }
 
+// The progress count is written now and then, not per row: the watcher
+// reads it a few times a second.
+constexpr int progressEvery = 4096;
+// A streamed result has no row count. A load that gets past its first rows
+// makes room for a million at the size per row seen so far, so that a large
+// catalogue is not copied again and again as its buffers double.
+constexpr int sizeAfterRows = 4096;
+constexpr std::size_t expectedLargeRows = std::size_t(1) << 20;
+
 } // namespace
 
-LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArray &query)
+LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArray &query, LoadControl *control)
 {
     store.clearRows();
 
@@ -60,37 +69,40 @@ LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArra
         outcome.errorText = connection.errorText();
         return outcome;
     }
+    LoadControl unused;
+    LoadControl &watch = control ? *control : unused;
+    LoadOutcome cancelled;
+    cancelled.cancelled = true;
+    if (watch.cancelRequested.load(std::memory_order_relaxed))
+        return cancelled;
 
     // The query's own status is not needed: a failed query has no result.
     mysql_real_query(mysql, query.constData(), static_cast<unsigned long>(query.size()));
-    const ResultPtr result(mysql_store_result(mysql));
+    const ResultPtr result(mysql_use_result(mysql));
     if (!result)
-        return failed(connection);
+        return watch.cancelRequested.load() ? cancelled : failed(connection);
 
-    const my_ulonglong rowCount = mysql_num_rows(result.get());
-    if (rowCount > my_ulonglong(INT_MAX)) {
-        LoadOutcome outcome;
-        outcome.errorText = u"The result has %1 rows, more than a grid can hold"_s.arg(rowCount);
-        return outcome;
-    }
-    const int rows = int(rowCount);
-    const int columns = std::min(int(mysql_num_fields(result.get())), store.columnCount());
-
+    const int fields = static_cast<int>(mysql_num_fields(result.get()));
+    const QChar decimalPoint = numberDecimalPoint();
     ClearUnlessDone guard(store);
-    // The rows exist before any cell is written, so every write lands on one.
-    store.addRows(rows);
-    for (int k = 0; k < rows; ++k) {
-        const MYSQL_ROW row = mysql_fetch_row(result.get());
-        const unsigned long *lengths = mysql_fetch_lengths(result.get());
-        if (!row || !lengths)
-            throw QmError(u"The result ended after %1 of %2 rows"_s.arg(k).arg(rows));
-        for (int c = 0; c < columns; ++c) {
-            if (row[c])
-                store.setTextCp1251(c, k, row[c], lengths[c]);
-            else
-                store.setTextCp1251(c, k, "", 0);
+    int rows = 0;
+    while (const MYSQL_ROW row = mysql_fetch_row(result.get())) {
+        store.appendRowCp1251(row, mysql_fetch_lengths(result.get()), fields, decimalPoint);
+        if (++rows == sizeAfterRows)
+            store.reserveForRows(expectedLargeRows);
+        if (rows % progressEvery == 0) {
+            watch.rowsRead.store(rows, std::memory_order_relaxed);
+            if (watch.cancelRequested.load(std::memory_order_relaxed))
+                return cancelled;
         }
     }
+    watch.rowsRead.store(rows, std::memory_order_relaxed);
+    // A streamed result ends early, without a row, when the server or the
+    // connection fails half-way (or the query is killed): no partial table.
+    if (watch.cancelRequested.load())
+        return cancelled;
+    if (mysql_errno(mysql) != 0)
+        return failed(connection);
     guard.done();
 
     LoadOutcome outcome;

@@ -169,6 +169,92 @@ void RowStore::setTextCp1251(int col, int row, const char *bytes, std::size_t le
     storeWide(column, slot, reinterpret_cast<const char16_t *>(wide.utf16()), length);
 }
 
+void RowStore::appendRowCp1251(const char *const *cells, const unsigned long *lengths, int count, QChar decimalPoint)
+{
+    const std::size_t slot = m_order.size();
+    if (slot >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        throw QmError(QStringLiteral("Too many rows"));
+    const int given = std::min(count, columnCount());
+    for (int c = 0; c < columnCount(); ++c) {
+        Column &column = m_columns[static_cast<std::size_t>(c)];
+        const bool present = c < given;
+        const char *bytes = present && cells[c] ? cells[c] : "";
+        const std::size_t length = present && cells[c] ? lengths[c] : 0;
+        if (column.kind == CellKind::Number) {
+            double value = 0;
+            if (present && !tryParseNumberText(std::string_view(bytes, length), decimalPoint, value))
+                throw QmError(numberParseErrorText(decodeNarrow(std::string_view(bytes, length))));
+            column.numbers.push_back(value);
+        } else if (!column.wide) {
+            appendCell(column, column.bytes, bytes, length);
+        } else {
+            const QString wide = decodeNarrow(std::string_view(bytes, length));
+            appendCell(column, column.units, reinterpret_cast<const char16_t *>(wide.utf16()), length);
+        }
+    }
+    m_order.push_back(static_cast<std::uint32_t>(slot));
+    m_visible.push_back(1);
+    ++m_generation;
+}
+
+template<typename Unit>
+void RowStore::appendCell(Column &column, std::vector<Unit> &buffer, const Unit *data, std::size_t length)
+{
+    if (buffer.size() + length > maxBufferUnits)
+        throw QmError(QStringLiteral("The column holds too much text"));
+    if (column.offsets.empty())
+        column.offsets.push_back(0);
+    // Rows added empty before this one have no cells in the buffer yet.
+    const auto slot = static_cast<std::uint32_t>(m_order.size());
+    if (column.filled < slot) {
+        column.offsets.resize(slot + 1, column.offsets.back());
+        column.filled = slot;
+    }
+    buffer.insert(buffer.end(), data, data + length);
+    column.offsets.push_back(static_cast<std::uint32_t>(buffer.size()));
+    ++column.filled;
+}
+
+void RowStore::reserveForRows(std::size_t rows)
+{
+    const std::size_t held = m_order.size();
+    if (held == 0 || rows <= held)
+        return;
+    auto scaled = [&](std::size_t used) {
+        return std::min(static_cast<std::size_t>(static_cast<double>(used) / static_cast<double>(held)
+                                                 * static_cast<double>(rows) * 1.25),
+                        maxBufferUnits);
+    };
+    m_order.reserve(rows);
+    m_visible.reserve(rows);
+    for (Column &column : m_columns) {
+        if (column.kind == CellKind::Number) {
+            column.numbers.reserve(rows);
+            continue;
+        }
+        column.offsets.reserve(rows + 1);
+        if (column.wide)
+            column.units.reserve(scaled(column.units.size()));
+        else
+            column.bytes.reserve(scaled(column.bytes.size()));
+    }
+}
+
+void RowStore::takeRows(RowStore &other)
+{
+    if (other.m_columns.size() != m_columns.size())
+        throw QmError(QStringLiteral("The loaded rows do not fit the grid's columns"));
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+        if (other.m_columns[c].kind != m_columns[c].kind)
+            throw QmError(QStringLiteral("The loaded rows do not fit the grid's columns"));
+    }
+    clearRows();
+    m_columns.swap(other.m_columns);
+    m_order.swap(other.m_order);
+    m_visible.swap(other.m_visible);
+    other.clearRows();
+}
+
 void RowStore::storeNarrow(Column &column, std::uint32_t slot, const char *bytes, std::size_t length)
 {
     storeCell(column, column.bytes, slot, bytes, length);

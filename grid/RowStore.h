@@ -48,6 +48,20 @@ public:
 
     // --- Beyond the contract: bulk passes and the physical layout. ---
 
+    // A streamed load's fast path: appends one visible row whose cell c holds
+    // cells[c] (lengths[c] bytes of Windows-1251; a null pointer is an empty
+    // text) for c < count; the store's other columns stay empty or 0. Number
+    // cells parse with the given decimal point and throw the parse error,
+    // which leaves the store to be cleared. Buffers grow by doubling.
+    void appendRowCp1251(const char *const *cells, const unsigned long *lengths, int count, QChar decimalPoint);
+    // Makes room for rows rows in every buffer, text buffers sized by the
+    // rows already held (with a quarter to spare). Spare room that is never
+    // written costs address space, not memory, for large buffers.
+    void reserveForRows(std::size_t rows);
+    // Replaces every row by those of other, whose columns must be of the same
+    // kinds, without copying; other is left without rows. Counts as a clear.
+    void takeRows(RowStore &other);
+
     // Sets the visible flag of every row in one pass; flags[row] != 0 shows it.
     // The vector must hold rowCount() entries.
     void setRowsVisible(const std::vector<std::uint8_t> &flags);
@@ -103,6 +117,8 @@ private:
     void widen(Column &column);
     void storeNarrow(Column &column, std::uint32_t slot, const char *bytes, std::size_t length);
     void storeWide(Column &column, std::uint32_t slot, const char16_t *units, std::size_t length);
+    template<typename Unit>
+    void appendCell(Column &column, std::vector<Unit> &buffer, const Unit *data, std::size_t length);
     template<typename Unit>
     void storeCell(Column &column, std::vector<Unit> &buffer, std::uint32_t slot, const Unit *data, std::size_t length);
 

@@ -1,6 +1,6 @@
 #include "DbTestSupport.h"
 
-#include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -50,11 +50,6 @@ int openSessions(const QByteArray &user)
     return count;
 }
 
-ThrowawayServer::ThrowawayServer()
-    : m_port(36000 + int(QCoreApplication::applicationPid() % 2000))
-{
-}
-
 ThrowawayServer::~ThrowawayServer()
 {
     if (m_started)
@@ -63,7 +58,7 @@ ThrowawayServer::~ThrowawayServer()
 
 QStringList ThrowawayServer::env() const
 {
-    return {u"QM_DB_DIR="_s + m_dir.path(), u"QM_DB_PORT="_s + QString::number(m_port)};
+    return {u"QM_DB_DIR="_s + m_dir.path()};
 }
 
 bool ThrowawayServer::start(QString *output)
@@ -76,6 +71,12 @@ bool ThrowawayServer::stop(QString *output)
 {
     m_started = false;
     return runDbScript({u"stop"_s}, env(), output) == 0;
+}
+
+qint64 ThrowawayServer::pid() const
+{
+    QFile file(m_dir.path() + u"/mysqld.pid"_s);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
 }
 
 QByteArray ThrowawayServer::socket() const

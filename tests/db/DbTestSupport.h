@@ -18,12 +18,12 @@ int runDbScript(const QStringList &args, const QStringList &env, QString *output
 // asked through an account of its own (root).
 int openSessions(const QByteArray &user);
 
-// A second server of its own (own folder, socket and port) that a test may
+// A second server of its own (own folder and socket) that a test may
 // stop at will without touching the shared one. Stopped when it goes.
 class ThrowawayServer
 {
 public:
-    ThrowawayServer();
+    ThrowawayServer() = default;
     ~ThrowawayServer();
     ThrowawayServer(const ThrowawayServer &) = delete;
     ThrowawayServer &operator=(const ThrowawayServer &) = delete;
@@ -31,11 +31,12 @@ public:
     bool start(QString *output);
     bool stop(QString *output);
     QByteArray socket() const;
+    // The server's process id, 0 when it is not running.
+    qint64 pid() const;
 
 private:
     QStringList env() const;
 
     QTemporaryDir m_dir;
-    int m_port = 0;
     bool m_started = false;
 };

@@ -1,0 +1,263 @@
+#include "DbTestSupport.h"
+
+#include "base/Error.h"
+#include "db/Connection.h"
+#include "db/GridLoad.h"
+#include "db/LoadThread.h"
+#include "grid/RecordGrid.h"
+#include "grid/RowStore.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <mysql.h>
+
+#include <csignal>
+#include <functional>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray weaponQuery = "SELECT item_id, weaponType, name, crystal_type, price, sellable  FROM weapon";
+
+// A catalogue-shaped result of any length, made by the server as it is sent.
+QByteArray rowsQuery(int rows, const QByteArray &where = {})
+{
+    return "SELECT seq, 'sword', CONCAT('Blade ', seq), NULL, seq * 10, 'true', 'extra' FROM seq_1_to_"
+        + QByteArray::number(rows) + where;
+}
+
+void catalogueColumns(RecordGrid &grid)
+{
+    grid.setColumns({{u"item id"_s, 50, SortKind::Numeric}, {u"Type"_s, 50}, {u"Name"_s, 160},
+                     {u"Grade"_s, 40}, {u"Price"_s, 60, SortKind::Numeric}, {u"Sellable"_s, 40}});
+}
+
+bool runAsRoot(const QByteArray &statement, const QByteArray &socket = sharedSocket())
+{
+    MYSQL *admin = mysql_init(nullptr);
+    const bool ok = mysql_real_connect(admin, "localhost", "root", "kelp", nullptr, 0, socket.constData(), 0)
+        && mysql_query(admin, statement.constData()) == 0;
+    mysql_close(admin);
+    return ok;
+}
+
+void connectRoot(DbConnection &db, const QByteArray &socket = {})
+{
+    db.connect(u"localhost"_s, u"root"_s, u"kelp"_s, DbEndpoint{0, socket});
+    QVERIFY2(db.errorNumber() == 0, qPrintable(db.errorText()));
+    QCOMPARE(db.selectDatabase(u"vosteldb"_s), 0);
+}
+
+// Counts how often the progress window was shown.
+class DialogCounter : public QObject
+{
+public:
+    int shown = 0;
+    bool waitCursorWhileShown = true;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && object->objectName() == u"LoadProgressDialog"_s) {
+            ++shown;
+            const QCursor *cursor = QApplication::overrideCursor();
+            waitCursorWhileShown = waitCursorWhileShown && cursor && cursor->shape() == Qt::WaitCursor;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+class tst_LoadFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void faultsEndWithAnEmptyStore_data();
+    void faultsEndWithAnEmptyStore();
+    void cancelEndsTheLoad_data();
+    void cancelEndsTheLoad();
+    void cancelWhileTheServerIsFrozen();
+
+private:
+    DialogCounter m_dialogs;
+};
+
+void tst_LoadFaults::initTestCase()
+{
+    QVERIFY2(!sharedSocket().isEmpty(), "MYSQL_UNIX_PORT is not set; start the server with scripts/db");
+    qApp->installEventFilter(&m_dialogs);
+}
+
+// A fault in the middle of a streamed result: nothing of it stays, and the
+// connection says what happened to the next load instead of hanging.
+void tst_LoadFaults::faultsEndWithAnEmptyStore_data()
+{
+    QTest::addColumn<QByteArray>("fault");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<bool>("usableAfter");
+    QTest::newRow("query killed from outside") << QByteArray("KILL QUERY") << u"Query execution was interrupted"_s << true;
+    QTest::newRow("connection killed from outside") << QByteArray("KILL") << u"Lost connection"_s << false;
+    QTest::newRow("server stopped half-way") << QByteArray("stop") << u"Lost connection"_s << false;
+    QTest::newRow("parse error in the last row") << QByteArray() << u"'x' is not a valid floating point value"_s << true;
+}
+
+void tst_LoadFaults::faultsEndWithAnEmptyStore()
+{
+    QFETCH(QByteArray, fault);
+    QFETCH(QString, error);
+    QFETCH(bool, usableAfter);
+
+    std::optional<ThrowawayServer> server;
+    QByteArray socket = sharedSocket();
+    if (fault == "stop") {
+        server.emplace();
+        QString output;
+        QVERIFY2(server->start(&output), qPrintable(output));
+        socket = server->socket();
+    }
+    DbConnection db;
+    connectRoot(db, socket);
+    RowStore store;
+    store.setColumnKinds({CellKind::Number, CellKind::Text, CellKind::Text, CellKind::Text, CellKind::Number,
+                          CellKind::Text});
+    const QByteArray query = fault.isEmpty() ? "SELECT IF(seq = 300000, 'x', seq) FROM seq_1_to_300000"
+                                             : rowsQuery(20000000);
+    std::optional<LoadOutcome> outcome;
+    QString thrown;
+    {
+        LoadThread load(store, db, query);
+        if (!fault.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(load.rowsRead() > 50000, 20000);
+            const QByteArray id = QByteArray::number(qulonglong(mysql_thread_id(db.handle())));
+            QString output;
+            if (fault == "stop")
+                QVERIFY2(server->stop(&output), qPrintable(output));
+            else
+                QVERIFY(runAsRoot(fault + ' ' + id));
+        }
+        QVERIFY(load.waitFinished(std::chrono::seconds(30)));
+        try {
+            outcome = load.outcome();
+        } catch (const QmError &e) {
+            thrown = e.text();
+        }
+    }
+    const QString text = outcome ? outcome->errorText : thrown;
+    QVERIFY(!outcome || !outcome->loaded);
+    QVERIFY2(text.contains(error), qPrintable(text));
+    QCOMPARE(store.rowCount(), 0);
+
+    // Past the row count at which the load makes room for a large table.
+    const LoadOutcome next = LoadTable(store, db, rowsQuery(5000));
+    QCOMPARE(next.loaded, usableAfter);
+    QCOMPARE(store.rowCount(), usableAfter ? 5000 : 0);
+    QCOMPARE(next.errorText.isEmpty(), usableAfter);
+    if (usableAfter) {
+        QCOMPARE(store.text(2, 4999), u"Blade 5000"_s);
+        QCOMPARE(store.text(3, 4999), QString());
+        QCOMPARE(store.text(4, 4999), u"50000"_s);
+    }
+}
+
+// Cancel through the progress window, wherever the load stands: the load
+// ends within a second, the grid stays empty, nothing but the cancel is
+// raised, and the same connection loads the next table at once.
+void tst_LoadFaults::cancelEndsTheLoad_data()
+{
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<int>("clickAfterRows");
+    QTest::newRow("at the start") << rowsQuery(20000000) << 0;
+    QTest::newRow("in the middle") << rowsQuery(20000000) << 100000;
+    QTest::newRow("server busy before the first row") << rowsQuery(20, " WHERE SLEEP(1) = 0") << 0;
+    QTest::newRow("at the very end") << rowsQuery(100000, " WHERE IF(seq = 100000, SLEEP(10), 0) = 0") << 98304;
+}
+
+void tst_LoadFaults::cancelEndsTheLoad()
+{
+    QFETCH(QByteArray, query);
+    QFETCH(int, clickAfterRows);
+
+    DbConnection db;
+    connectRoot(db);
+    RecordGrid grid;
+    catalogueColumns(grid);
+    grid.show();
+    LoadTable(grid, db, weaponQuery);
+    const int shownBefore = m_dialogs.shown;
+
+    QElapsedTimer sinceClick;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        auto *rows = dialog ? dialog->findChild<QLabel *>(u"rowsLabel"_s) : nullptr;
+        if (!rows || sinceClick.isValid() || rows->text().section(u' ', -1).toInt() < clickAfterRows)
+            return;
+        sinceClick.start();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
+    });
+    watcher.start(20);
+    bool cancelled = false;
+    try {
+        LoadTable(grid, db, query);
+    } catch (const QmCancelled &) {
+        cancelled = true;
+    }
+    watcher.stop();
+    QVERIFY(cancelled);
+    QVERIFY(sinceClick.isValid());
+    QVERIFY2(sinceClick.elapsed() < 1000, qPrintable(QString::number(sinceClick.elapsed())));
+    QCOMPARE(grid.RowCount(), 0);
+    QCOMPARE(m_dialogs.shown, shownBefore + 1);
+    QVERIFY(m_dialogs.waitCursorWhileShown);
+    QVERIFY(!QApplication::overrideCursor());
+
+    // A short load right after: no progress window, the whole table.
+    LoadTable(grid, db, weaponQuery);
+    QCOMPARE(grid.RowCount(), 1507);
+    QCOMPARE(grid.Cells(2, 1), u"Меч 'Рассвет'"_s);
+    QCOMPARE(m_dialogs.shown, shownBefore + 1);
+}
+
+// A server that answers nothing at all: Cancel still ends the load within a
+// second, by cutting the connection.
+void tst_LoadFaults::cancelWhileTheServerIsFrozen()
+{
+    ThrowawayServer server;
+    QString output;
+    QVERIFY2(server.start(&output), qPrintable(output));
+    DbConnection db;
+    connectRoot(db, server.socket());
+    const qint64 pid = server.pid();
+    QVERIFY(pid > 0);
+
+    RecordGrid grid;
+    catalogueColumns(grid);
+    QElapsedTimer sinceClick;
+    QTimer::singleShot(300, [pid] { ::kill(pid_t(pid), SIGSTOP); });
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog || sinceClick.isValid())
+            return;
+        sinceClick.start();
+        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
+    });
+    watcher.start(20);
+    QVERIFY_THROWS_EXCEPTION(QmCancelled, LoadTable(grid, db, rowsQuery(10, " WHERE SLEEP(1) = 0")));
+    ::kill(pid_t(pid), SIGCONT);
+    QVERIFY2(sinceClick.elapsed() < 1000, qPrintable(QString::number(sinceClick.elapsed())));
+    QCOMPARE(grid.RowCount(), 0);
+}
+
+QTEST_MAIN(tst_LoadFaults)
+#include "tst_loadfaults.moc"
