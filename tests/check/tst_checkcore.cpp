@@ -39,17 +39,17 @@ QString described(const ParsedScript &p)
 }
 
 // "int(11)", "tinyint(4) unsigned", "decimal(6,2)", "varchar(8)"; "!" ahead: NOT NULL without a default.
-ColumnInfo column(QString spec)
+ColumnInfo column(QString typeText)
 {
     ColumnInfo c;
     c.name = u"c"_s;
-    c.nullable = !spec.startsWith(u'!');
+    c.nullable = !typeText.startsWith(u'!');
     if (!c.nullable)
-        spec.remove(0, 1);
-    c.columnType = spec;
-    c.isUnsigned = spec.endsWith(u"unsigned"_s);
-    const QString type = spec.section(u'(', 0, 0);
-    const QStringList args = spec.section(u'(', 1).section(u')', 0, 0).split(u',');
+        typeText.remove(0, 1);
+    c.columnType = typeText;
+    c.isUnsigned = typeText.endsWith(u"unsigned"_s);
+    const QString type = typeText.section(u'(', 0, 0);
+    const QStringList args = typeText.section(u'(', 1).section(u')', 0, 0).split(u',');
     const QMap<QString, int> bits{{u"tinyint"_s, 8}, {u"int"_s, 32}, {u"bigint"_s, 64}};
     if (bits.contains(type)) {
         c.type = ColumnInfo::Type::Integer;
