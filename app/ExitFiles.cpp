@@ -1,8 +1,8 @@
 #include "app/ExitFiles.h"
+#include "app/ExitFolder.h"
 
 #include "base/TextFile.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -12,15 +12,6 @@ namespace {
 TextFile::FinalBreak finalBreak(ExitFile kind)
 {
     return kind == ExitFile::Log ? TextFile::FinalBreak::After : TextFile::FinalBreak::None;
-}
-
-bool sameFolder(const QString &a, const QString &b)
-{
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    const QString cb = QFileInfo(b).canonicalFilePath();
-    if (!ca.isEmpty() && !cb.isEmpty())
-        return ca == cb;
-    return QDir::cleanPath(QDir(a).absolutePath()) == QDir::cleanPath(QDir(b).absolutePath());
 }
 
 } // namespace
@@ -80,7 +71,7 @@ ExitFilesOutcome writeExitFiles(const QString &root, const QString &stamp, const
                                 const QStringList &scriptLines, const QString &fallbackRoot)
 {
     ExitFilesOutcome outcome;
-    const bool canFallBack = !fallbackRoot.isEmpty() && !sameFolder(root, fallbackRoot);
+    const bool canFallBack = !fallbackRoot.isEmpty() && !ExitFolder::sameFolder(root, fallbackRoot);
     auto write = [&](ExitFile kind, const QStringList &lines) {
         ExitFileOutcome file = writeExitFile(root, kind, stamp, lines);
         if (!file.error.isEmpty() && canFallBack) {

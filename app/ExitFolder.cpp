@@ -17,11 +17,16 @@ QString canonicalOrClean(const QString &folder)
 
 namespace ExitFolder {
 
+bool sameFolder(const QString &a, const QString &b)
+{
+    return canonicalOrClean(a) == canonicalOrClean(b);
+}
+
 QString choose(const QString &programFolder, const QString &installedBinFolder, const QString &userDataFolder)
 {
     if (installedBinFolder.isEmpty() || userDataFolder.isEmpty())
         return programFolder;
-    return canonicalOrClean(programFolder) == canonicalOrClean(installedBinFolder) ? userDataFolder : programFolder;
+    return sameFolder(programFolder, installedBinFolder) ? userDataFolder : programFolder;
 }
 
 QString userDataFolder()

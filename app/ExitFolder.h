@@ -10,6 +10,9 @@
 // root behaves like everyone else.
 namespace ExitFolder {
 
+// Whether two paths name one folder, links and "." or ".." resolved.
+bool sameFolder(const QString &a, const QString &b);
+
 QString choose(const QString &programFolder, const QString &installedBinFolder, const QString &userDataFolder);
 
 // The user's data folder (e.g. ~/.local/share/Quenmark): where an installed
