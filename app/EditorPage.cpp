@@ -7,7 +7,6 @@
 #include "base/TextFile.h"
 #include "base/FormControls.h"
 #include "check/EditorCheck.h"
-#include "check/ScriptCheck.h"
 #include "editor/SqlEditor.h"
 
 #include <QDir>
@@ -65,7 +64,7 @@ void EditorPage::Button9Click()
 {
     const QString timeStr = m_shell.refreshTimeStr();
     const CheckCounts counts = checkEditorScript(*m_editor, m_shell.connection());
-    m_shell.LogEvent(scriptCheckedLogLine(timeStr, counts.errors, counts.warnings));
+    m_shell.LogEvent(LogTexts::scriptChecked(timeStr, counts.errors, counts.warnings));
 }
 
 void EditorPage::Button8Click()

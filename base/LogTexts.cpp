@@ -52,4 +52,10 @@ QString fileSaved(const QString &timeStr, const QString &fileName)
     return timeStr + u"  файл  "_s + fileName + u"  сохранен"_s;
 }
 
+QString scriptChecked(const QString &timeStr, int errors, int warnings)
+{
+    return timeStr + u"  Скрипт проверен: ошибок "_s + QString::number(errors) + u", предупреждений "_s
+        + QString::number(warnings);
+}
+
 } // namespace LogTexts

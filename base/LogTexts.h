@@ -17,6 +17,8 @@ QString databaseOpened(const QString &timeStr, const QString &database);
 QString databaseFailed(const QString &timeStr, const QString &database, const QString &reason = QString());
 // table is one of npc, weapon, armor, etcitem.
 QString tableLoaded(const QString &timeStr, const QString &table);
+// A finished check of the script against the database.
+QString scriptChecked(const QString &timeStr, int errors, int warnings);
 QString npcCreated(const QString &timeStr, const QString &npcName);
 QString shopCreated(const QString &timeStr, const QString &shopId);
 QString itemAdded(const QString &timeStr, const QString &itemName);

@@ -327,9 +327,3 @@ ScriptCheckResult checkScript(const QStringList &lines, DbConnection &connection
     }
     return result;
 }
-
-QString scriptCheckedLogLine(const QString &timeStr, int errors, int warnings)
-{
-    return timeStr + u"  Скрипт проверен: ошибок "_s + QString::number(errors) + u", предупреждений "_s
-        + QString::number(warnings);
-}

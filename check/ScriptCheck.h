@@ -31,6 +31,3 @@ struct ScriptCheckResult
 // Throws QmError when the server cannot be asked (no connection, no database
 // selected, the connection lost on the way); then nothing is found.
 ScriptCheckResult checkScript(const QStringList &lines, DbConnection &connection);
-
-// The log line of a finished check.
-QString scriptCheckedLogLine(const QString &timeStr, int errors, int warnings);
