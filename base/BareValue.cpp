@@ -9,6 +9,9 @@ namespace BareValue {
 
 QString breaker(QStringView text)
 {
+    // Quotes and comments are refused above, so every parenthesis and comma
+    // here is one the server reads as such.
+    qsizetype openParentheses = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c == u';' || c == u'\\' || c == u'\'' || c == u'"' || c == u'`' || c == u'#')
@@ -16,8 +19,14 @@ QString breaker(QStringView text)
         const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
         if ((c == u'-' && next == u'-') || (c == u'/' && next == u'*'))
             return text.mid(i, 2).toString();
+        if (c == u'(')
+            ++openParentheses;
+        else if (c == u')' && openParentheses-- == 0)
+            return QString(c);
+        else if (c == u',' && openParentheses == 0)
+            return QString(c);
     }
-    return {};
+    return openParentheses > 0 ? u"("_s : QString();
 }
 
 void require(std::initializer_list<BareBox> boxes)

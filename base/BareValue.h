@@ -18,7 +18,11 @@ namespace BareValue {
 // The first piece of text that could end the statement or leave it when the
 // script is run by a command-line client: ";" ends it, a backslash starts a
 // client command, a quote or back quote opens text that runs on past the
-// value, "#", "--" and "/*" start comments. Empty when the text may stand bare.
+// value, "#", "--" and "/*" start comments. Or a piece that makes the text
+// more than one value: a "," outside parentheses starts the next value and a
+// ")" without its "(" closes the row, so that "7,31),(8" would write a second
+// row; a "(" left open (named when the text ends) would take in the values
+// after it. Empty when the text may stand bare.
 QString breaker(QStringView text);
 
 // Checks every box in turn; throws QmError naming the first box whose text

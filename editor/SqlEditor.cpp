@@ -1,6 +1,7 @@
 #include "editor/SqlEditor.h"
 
 #include "base/ScriptText.h"
+#include "editor/SqlEditorAccessible.h"
 #include "editor/SqlLexer.h"
 
 #include <QCursor>
@@ -86,6 +87,7 @@ SqlEditor::SqlEditor(QWidget *parent)
             });
 
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &SqlEditor::showScrollHint);
+    makeSqlEditorAccessible(this);
 }
 
 void SqlEditor::mirrorPane(const QStringList &paneLines)

@@ -210,17 +210,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("breaker"); // empty: written as typed
         for (const QString &kept : {u""_s, u"NULL"_s, u"0x1F"_s, u"-5"_s, u"2*500"_s, u" 7 "_s, u"1.5e3"_s,
-                                    u"(1+2)/3"_s, u"- -1"_s, u"*/"_s, u"abc"_s, u"Ж"_s, u"1\n2"_s})
+                                    u"(1+2)/3"_s, u"- -1"_s, u"*/"_s, u"abc"_s, u"Ж"_s, u"1\n2"_s,
+                                    u"GREATEST(1,(2))"_s})
             QTest::newRow(qPrintable(u"kept: "_s + kept)) << kept << QString();
-        QTest::newRow("statement end") << u"1); DROP TABLE npc; --"_s << u";"_s;
+        QTest::newRow("statement end") << u"1; DROP TABLE npc; --"_s << u";"_s;
         QTest::newRow("client command") << u"\\! touch /tmp/x #"_s << u"\\"_s;
-        QTest::newRow("single quote") << u"1,'a"_s << u"'"_s;
+        QTest::newRow("single quote") << u"1+'a"_s << u"'"_s;
         QTest::newRow("double quote") << u"\"a"_s << u"\""_s;
         QTest::newRow("back quote") << u"`npc`"_s << u"`"_s;
         QTest::newRow("hash comment") << u"7 # note"_s << u"#"_s;
         QTest::newRow("dash comment, no blank") << u"2--1"_s << u"--"_s;
         QTest::newRow("block comment") << u"1/*!50000 x*/"_s << u"/*"_s;
         QTest::newRow("first breaker named") << u"/*;"_s << u"/*"_s;
+        QTest::newRow("second row") << u"7,31),(8"_s << u","_s;
+        QTest::newRow("decimal comma") << u"1,5"_s << u","_s;
+        QTest::newRow("row closed early") << u"1),(2"_s << u")"_s;
+        QTest::newRow("closed more than opened") << u"(1))"_s << u")"_s;
+        QTest::newRow("left open") << u"IF(1"_s << u"("_s;
     }
     void bareValuesHoldNothingThatLeavesTheStatement()
     {

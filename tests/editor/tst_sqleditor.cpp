@@ -1,6 +1,7 @@
 #include "editor/SqlEditor.h"
 #include "editor/SqlLexer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -87,6 +88,8 @@ private Q_SLOTS:
     void trailingBlanksAndIndentStay();
     void draggingTheScrollBarHintsTheLine();
     void changeSignalsOncePerEditAndPerMirror();
+    void accessibleTextAtEveryOffset_data();
+    void accessibleTextAtEveryOffset();
 
 private:
     SqlEditor *m_ed = nullptr;
@@ -543,6 +546,70 @@ void tst_SqlEditor::changeSignalsOncePerEditAndPerMirror()
     m_ed->mirrorPane(pane);
     QCOMPARE(text.size(), 5);
     QCOMPARE(m_ed->lines(), (QStringList{u"x#a"_s, u"SELECT 1;"_s, QString()}));
+}
+
+void tst_SqlEditor::accessibleTextAtEveryOffset_data()
+{
+    QTest::addColumn<QStringList>("pane");
+    QTest::addColumn<QStringList>("appended");  // mirrored after the pane
+    QTest::newRow("empty") << QStringList() << QStringList();
+    QTest::newRow("ten characters") << QStringList{u"0123456789"_s} << QStringList();
+    QTest::newRow("lines, empty ones and a tab") << QStringList{u"ab"_s, QString(), u"c\td  "_s, QString()}
+                                                 << QStringList();
+    QTest::newRow("Cyrillic") << QStringList{u"#npc  Торговец"_s, u"('Ёж',ё)"_s} << QStringList();
+    QTest::newRow("block appended") << GeneratedScript.mid(0, 3) << GeneratedScript.mid(3);
+}
+
+// Every offset from the first character to the end of the text, as a screen
+// reader that follows the caret asks for it.
+void tst_SqlEditor::accessibleTextAtEveryOffset()
+{
+    QFETCH(QStringList, pane);
+    QFETCH(QStringList, appended);
+    m_ed->mirrorPane(pane);
+    QAccessibleInterface *editor = QAccessible::queryAccessibleInterface(m_ed);
+    QAccessibleTextInterface *text = editor->textInterface();
+    QVERIFY(text);
+    QCOMPARE(text->characterCount(), pane.join(u'\n').size());  // asked before the append
+    m_ed->mirrorPane(pane + appended);
+    const QString all = (pane + appended).join(u'\n');
+    QCOMPARE(text->characterCount(), all.size());
+    QCOMPARE(text->text(0, all.size()), all);
+    QCOMPARE(editor->text(QAccessible::Value), all);
+
+    const QRect viewport(m_ed->viewport()->mapToGlobal(QPoint(0, 0)), m_ed->viewport()->size());
+    const QRect first = text->characterRect(0);
+    QRect previous;
+    for (int offset = 0; offset <= all.size(); ++offset) {
+        const QString at = u"offset %1"_s.arg(offset);
+        const QRect box = text->characterRect(offset);
+        QVERIFY2(viewport.contains(box), qPrintable(at));
+        // Characters stand side by side; each line starts below the last, at the left.
+        if (offset > 0 && all.at(offset - 1) == u'\n')
+            QVERIFY2(box.top() == previous.bottom() + 1 && box.left() == first.left(), qPrintable(at));
+        else if (offset > 0)
+            QVERIFY2(box.top() == previous.top() && box.left() == previous.right() + 1, qPrintable(at));
+        QCOMPARE(text->offsetAtPoint(box.center()), offset);
+        text->setCursorPosition(offset);
+        QCOMPARE(text->cursorPosition(), offset);
+        QCOMPARE(text->text(offset, offset + 1), all.mid(offset, 1));
+        int start = -1;
+        int end = -1;
+        const QString line = text->textAtOffset(offset, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(start, offset > 0 ? int(all.lastIndexOf(u'\n', offset - 1) + 1) : 0);
+        QCOMPARE(line, all.mid(start, end - start));
+        QVERIFY2(end == all.size() || all.at(end - 1) == u'\n', qPrintable(at));
+        previous = box;
+    }
+    QCOMPARE(text->offsetAtPoint(viewport.bottomRight()), -1);
+
+    QCOMPARE(text->selectionCount(), 0);
+    text->setSelection(0, 1, int(all.size()));
+    int start = -1;
+    int end = -1;
+    text->selection(0, &start, &end);
+    QCOMPARE(text->selectionCount(), all.size() > 1 ? 1 : 0);
+    QCOMPARE(text->text(start, end), m_ed->selectedText());
 }
 
 QTEST_MAIN(tst_SqlEditor)
