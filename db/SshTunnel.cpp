@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cerrno>
 #include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -31,6 +32,20 @@ constexpr qsizetype keptErrorBytes = 64 * 1024;
 // sun_path holds 108 bytes with the closing zero.
 constexpr qsizetype socketPathLimit = 107;
 
+const QString folderPrefix = u"quenmark-ssh-"_s;
+
+// Folders of ours that a program left when it was killed: their ssh ended
+// with it, the folder stayed. The program's pid is in the name.
+void removeStaleFolders(const QString &base)
+{
+    const QFileInfoList folders = QDir(base).entryInfoList({folderPrefix + u'*'}, QDir::Dirs | QDir::NoSymLinks);
+    for (const QFileInfo &folder : folders) {
+        const pid_t owner = folder.fileName().mid(folderPrefix.size()).section(u'-', 0, 0).toInt();
+        if (folder.ownerId() == getuid() && owner > 0 && ::kill(owner, 0) != 0 && errno == ESRCH)
+            QDir(folder.filePath()).removeRecursively();
+    }
+}
+
 // A folder of our own (0700, unguessable name) for the sockets and the
 // once-accepted host key: under the user's runtime folder when it is a
 // private folder of ours, else under the temporary folder.
@@ -44,7 +59,8 @@ std::unique_ptr<QTemporaryDir> makePrivateFolder()
         bases << runtime;
     bases << QDir::tempPath() << u"/tmp"_s;
     for (const QString &base : std::as_const(bases)) {
-        auto folder = std::make_unique<QTemporaryDir>(base + u"/quenmark-ssh-XXXXXX"_s);
+        removeStaleFolders(base);
+        auto folder = std::make_unique<QTemporaryDir>(u"%1/%2%3-XXXXXX"_s.arg(base, folderPrefix).arg(getpid()));
         if (folder->isValid() && folder->filePath(u"askpass.sock"_s).toLocal8Bit().size() <= socketPathLimit
             && QFile::setPermissions(folder->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
             return folder;

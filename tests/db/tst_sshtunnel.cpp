@@ -4,6 +4,7 @@
 #include "db/AskpassClient.h"
 #include "db/SshTunnel.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -115,6 +116,8 @@ private Q_SLOTS:
         QVERIFY2(m_server.start(&error), qPrintable(error));
         m_knownHosts = m_server.file(u"known_hosts"_s);
         qunsetenv("SSH_AUTH_SOCK");
+        QVERIFY(QDir().mkdir(m_server.file(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qputenv("XDG_RUNTIME_DIR", m_server.file(u"runtime"_s).toLocal8Bit());
     }
     void init() { writeKnownHosts(m_server.knownHostsLine(u"host_key.pub"_s)); }
 
@@ -161,10 +164,18 @@ void tst_SshTunnel::logins()
     SshTunnelSettings s = settings(host);
     s.login = login;
     s.keyFile = key.isEmpty() ? QString() : m_server.file(key);
+    // A folder that a killed program left goes at the next open.
+    QProcess gone;
+    gone.start(u"true"_s);
+    QVERIFY(gone.waitForStarted());
+    const QString stale = m_server.file(u"runtime/quenmark-ssh-%1-left"_s.arg(gone.processId()));
+    QVERIFY(gone.waitForFinished());
+    QVERIFY(QDir().mkpath(stale));
     SshTunnel tunnel;
     Operator asked(tunnel, SshHostKeyChoice::Cancel, secret);
     SshTunnelFailure failure;
     QCOMPARE(openAndWait(tunnel, s, &failure), outcome);
+    QVERIFY(!QFileInfo::exists(stale));
     qunsetenv("SSH_AUTH_SOCK");
     QCOMPARE(asked.hostKeys.size(), 0);
     QCOMPARE(asked.secrets.size(), secretsAsked);
@@ -172,6 +183,7 @@ void tst_SshTunnel::logins()
         QCOMPARE(asked.secrets.last().attempt, secretsAsked);
     const QString socket = tunnel.socketPath();
     if (outcome == kReady) {
+        QVERIFY2(socket.startsWith(m_server.file(u"runtime/quenmark-ssh-"_s)), qPrintable(socket));
         QCOMPARE(QFileInfo(QFileInfo(socket).path()).permissions() & 0x0077, 0); // nothing for group and others
         QCOMPARE(askThrough(socket), QString::fromLocal8Bit(sharedSocket()));
         tunnel.close();
