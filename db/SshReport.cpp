@@ -115,7 +115,8 @@ QString sshWords(const QByteArray &errors)
 {
     QStringList words;
     for (const QString &raw : lineText(errors).split(u'\n')) {
-        const QString line = raw.trimmed();
+        // The message adds "ssh: " itself.
+        const QString line = raw.trimmed().remove(QRegularExpression(u"^ssh: "_s));
         if (line.isEmpty() || line.startsWith(u'@') || line.startsWith(u"Warning: Permanently added"_s)
             || line.startsWith(u"Pseudo-terminal"_s) || words.contains(line))
             continue;
