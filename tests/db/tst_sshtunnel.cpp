@@ -92,8 +92,10 @@ class tst_SshTunnel : public QObject
     {
         SshTunnelSettings s;
         s.host = host;
-        s.port = host.startsWith(u"tunnel"_s) ? 0 : m_server.port(); // the alias brings its port
-        s.account = u"root"_s;
+        // An alias brings its host name, port and account from the config.
+        const bool alias = host.startsWith(u"tunnel"_s);
+        s.port = alias ? 0 : m_server.port();
+        s.account = alias ? QString() : u"root"_s;
         s.login = SshLogin::KeyFile;
         s.keyFile = m_server.file(u"user_key"_s);
         s.databaseHost = QString::fromLocal8Bit(sharedSocket());
