@@ -58,10 +58,12 @@ SshTunnelFailure changedHostKey(const QString &host, const QString &text, const 
         failure.knownEntry = offending.captured(1) + u':' + offending.captured(2);
         failure.knownFingerprint = entryFingerprint(offending.captured(1), offending.captured(2).toInt());
     }
-    failure.message = u"ВНИМАНИЕ: ключ SSH-сервера %1 изменился. Известный ключ: %2 (%3); сервер предъявил: %4. "
-                      "Соединение запрещено: возможно, его перехватывают. Если ключ сервера сменили намеренно, "
-                      "удалите старую запись (ssh-keygen -R) и соединитесь снова"_s
-                          .arg(failure.host, failure.knownFingerprint, failure.knownEntry, failure.offeredFingerprint);
+    failure.message = withWords(
+        u"ВНИМАНИЕ: ключ SSH-сервера %1 изменился. Известный ключ: %2 (%3); сервер предъявил: %4. Соединение "
+        "запрещено: возможно, его перехватывают. Если ключ сервера сменили намеренно, удалите старую запись "
+        "(ssh-keygen -R) и соединитесь снова"_s.arg(failure.host, failure.knownFingerprint, failure.knownEntry,
+                                                    failure.offeredFingerprint),
+        words);
     return failure;
 }
 
