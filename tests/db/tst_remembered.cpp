@@ -60,6 +60,8 @@ void tst_Remembered::initTestCase()
     if (!inChild) {
         qputenv("XDG_CONFIG_HOME", m_home.filePath(u"config"_s).toLocal8Bit());
         qputenv("XDG_DATA_HOME", m_home.filePath(u"data"_s).toLocal8Bit());
+        QDir(m_home.path()).mkdir(u"run"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", m_home.filePath(u"run"_s).toLocal8Bit());
     }
 }
 
