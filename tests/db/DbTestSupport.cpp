@@ -50,6 +50,11 @@ int openSessions(const QByteArray &user)
     return count;
 }
 
+ThrowawayServer::ThrowawayServer(const QStringList &extraEnv)
+    : m_extraEnv(extraEnv)
+{
+}
+
 ThrowawayServer::~ThrowawayServer()
 {
     if (m_started)
@@ -58,7 +63,7 @@ ThrowawayServer::~ThrowawayServer()
 
 QStringList ThrowawayServer::env() const
 {
-    return {u"QM_DB_DIR="_s + m_dir.path()};
+    return QStringList{u"QM_DB_DIR="_s + m_dir.path()} + m_extraEnv;
 }
 
 bool ThrowawayServer::start(QString *output)
@@ -77,6 +82,12 @@ qint64 ThrowawayServer::pid() const
 {
     QFile file(m_dir.path() + u"/mysqld.pid"_s);
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
+}
+
+unsigned ThrowawayServer::port() const
+{
+    QFile file(m_dir.path() + u"/port"_s);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toUInt() : 0;
 }
 
 QByteArray ThrowawayServer::socket() const

@@ -23,7 +23,8 @@ int openSessions(const QByteArray &user);
 class ThrowawayServer
 {
 public:
-    ThrowawayServer() = default;
+    // extraEnv: scripts/db's knobs, e.g. QM_DB_PORT=free, QM_DB_TLS_DIR=...
+    explicit ThrowawayServer(const QStringList &extraEnv = {});
     ~ThrowawayServer();
     ThrowawayServer(const ThrowawayServer &) = delete;
     ThrowawayServer &operator=(const ThrowawayServer &) = delete;
@@ -31,6 +32,8 @@ public:
     bool start(QString *output);
     bool stop(QString *output);
     QByteArray socket() const;
+    // The TCP port it listens on (QM_DB_PORT), 0 when none.
+    unsigned port() const;
     // The server's process id, 0 when it is not running.
     qint64 pid() const;
 
@@ -38,5 +41,6 @@ private:
     QStringList env() const;
 
     QTemporaryDir m_dir;
+    QStringList m_extraEnv;
     bool m_started = false;
 };

@@ -1,0 +1,220 @@
+#include "db/ConnectionSettings.h"
+#include "db/PasswordStore.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// Settings that come back at the next start, and the password that only the
+// keyring keeps: a real secret service (the desktop's gnome-keyring-daemon)
+// on a private session bus, or none at all.
+class tst_Remembered : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void settingsComeBack();
+    void keyringKeepsThePassword();
+    void withoutKeyringService();
+    void noPasswordInAnyFile();
+
+private:
+    bool startKeyring(QString *why);
+
+    QTemporaryDir m_home;
+    QProcess m_bus, m_keyring;
+};
+
+namespace {
+
+const QString password = u"Пароль-7f3a9c"_s;
+const bool inChild = qEnvironmentVariableIsSet("QM_TEST_NO_KEYRING");
+
+KeyringOutcome await(const std::function<void(PasswordStore &, PasswordStore::Done)> &job)
+{
+    PasswordStore store(5000);
+    KeyringOutcome outcome;
+    QEventLoop loop;
+    job(store, [&](const KeyringOutcome &result) {
+        outcome = result;
+        loop.quit();
+    });
+    loop.exec();
+    return outcome;
+}
+
+} // namespace
+
+void tst_Remembered::initTestCase()
+{
+    // Every file of the run goes under a folder of its own.
+    if (!inChild) {
+        qputenv("XDG_CONFIG_HOME", m_home.filePath(u"config"_s).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_home.filePath(u"data"_s).toLocal8Bit());
+        QDir(m_home.path()).mkdir(u"run"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", m_home.filePath(u"run"_s).toLocal8Bit());
+    }
+}
+
+bool tst_Remembered::startKeyring(QString *why)
+{
+    if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty() ||
+        QStandardPaths::findExecutable(u"gnome-keyring-daemon"_s).isEmpty()) {
+        *why = u"no dbus-daemon or gnome-keyring-daemon here (scripts/setup installs them)"_s;
+        return false;
+    }
+    m_bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
+    if (!m_bus.waitForReadyRead(10000)) {
+        *why = u"the private session bus did not start"_s;
+        return false;
+    }
+    const QByteArray address = m_bus.readLine().trimmed();
+    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+    // Unlocked with a password of the test, its keyring file in our folder.
+    m_keyring.start(u"gnome-keyring-daemon"_s, {u"--foreground"_s, u"--unlock"_s, u"--components=secrets"_s});
+    m_keyring.write("test-keyring-password");
+    m_keyring.closeWriteChannel();
+    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), u"qm_test"_s);
+    QElapsedTimer waited;
+    waited.start();
+    while (!bus.interface()->isServiceRegistered(u"org.freedesktop.secrets"_s) && waited.elapsed() < 10000)
+        QTest::qWait(50);
+    QDBusConnection::disconnectFromBus(u"qm_test"_s);
+    if (waited.elapsed() >= 10000) {
+        *why = u"gnome-keyring-daemon did not offer the secret service"_s;
+        return false;
+    }
+    return true;
+}
+
+void tst_Remembered::cleanupTestCase()
+{
+    for (QProcess *process : {&m_keyring, &m_bus}) {
+        process->terminate();
+        process->waitForFinished(5000);
+    }
+}
+
+void tst_Remembered::settingsComeBack()
+{
+    if (inChild)
+        QSKIP("only the keyring case runs in the child");
+    ConnectionSettingsStore first;
+    QVERIFY(!first.last());
+    QVERIFY(first.names().isEmpty());
+
+    ConnectionSettings live;
+    live.host = u"db.example.org"_s;
+    live.port = 3307;
+    live.user = u"оператор"_s;
+    live.database = u"world"_s;
+    live.tls = {TlsMode::Verified, u"/etc/ssl/certs/игра-ca.pem"_s, true};
+    live.rememberPassword = true;
+    ConnectionSettings test;
+    test.socket = u"/run/mysqld/test.sock"_s;
+    test.tls.mode = TlsMode::Off;
+    // Any text is a name, those that would be groups of the file included.
+    const QString liveName = u"живой / главный \\ 1"_s;
+    QCOMPARE(first.save(u"тест"_s, live), QString());
+    QCOMPARE(first.save(liveName, live), QString());
+    QCOMPARE(first.save(u"тест"_s, test), QString());
+    QCOMPARE(first.saveLast(live, liveName), QString());
+
+    // The next start reads the same file anew.
+    ConnectionSettingsStore next;
+    QCOMPARE(next.path(), m_home.filePath(u"config/Quenmark/connections.ini"_s));
+    QCOMPARE(next.last(), live);
+    QCOMPARE(next.lastName(), liveName);
+    QCOMPARE(next.names(), QStringList({u"тест"_s, liveName}));
+    QCOMPARE(next.named(u"тест"_s), test);
+    QCOMPARE(next.named(liveName), live);
+    QVERIFY(!next.named(u"нет такого"_s));
+
+    QCOMPARE(next.remove(liveName), QString());
+    QCOMPARE(next.names(), QStringList({u"тест"_s}));
+    QCOMPARE(next.lastName(), QString());
+    QCOMPARE(next.last(), live);
+    QVERIFY(!next.save(u"  "_s, test).isEmpty());
+
+    // A file that cannot be written says so.
+    ConnectionSettingsStore blocked(QCoreApplication::applicationFilePath() + u"/connections.ini"_s);
+    QVERIFY(!blocked.saveLast(test).isEmpty());
+}
+
+void tst_Remembered::keyringKeepsThePassword()
+{
+    if (inChild)
+        QSKIP("only the keyring case runs in the child");
+    QString why;
+    if (!startKeyring(&why))
+        QSKIP(qPrintable(u"no secret service can run here: "_s + why));
+
+    const QString account = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 3307, QString());
+    const QString other = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 0, QString());
+    QVERIFY(account != other);
+    KeyringOutcome outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); });
+    QVERIFY2(outcome.ok, qPrintable(outcome.problem));
+    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
+    QVERIFY2(outcome.ok && outcome.found, qPrintable(outcome.problem));
+    QCOMPARE(outcome.secret, password);
+    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(other, d); });
+    QVERIFY(outcome.ok && !outcome.found);
+    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.remove(account, d); });
+    QVERIFY2(outcome.ok, qPrintable(outcome.problem));
+    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
+    QVERIFY(outcome.ok && !outcome.found);
+    // Written again for the check of every file below.
+    QVERIFY(await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }).ok);
+}
+
+void tst_Remembered::withoutKeyringService()
+{
+    if (!inChild) {
+        // A process of its own: the keyring library picks its service once.
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QM_TEST_NO_KEYRING"_s, u"1"_s);
+        env.insert(u"DBUS_SESSION_BUS_ADDRESS"_s, u"unix:path="_s + m_home.filePath(u"no-bus"_s));
+        env.remove(u"DISPLAY"_s);
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {u"withoutKeyringService"_s});
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitCode(), 0);
+        return;
+    }
+    const QString account = databasePasswordAccount(u"root"_s, QString(), 0, u"/run/mysqld/mysqld.sock"_s);
+    for (const KeyringOutcome &outcome :
+         {await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }),
+          await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); })}) {
+        QVERIFY(!outcome.ok);
+        QVERIFY2(outcome.problem.startsWith(u"Хранилище паролей"_s), qPrintable(outcome.problem));
+    }
+}
+
+void tst_Remembered::noPasswordInAnyFile()
+{
+    if (inChild)
+        QSKIP("only the keyring case runs in the child");
+    // The settings, the keyring's own file and anything else written here.
+    for (const QByteArray &bytes : {password.toUtf8(), password.toLocal8Bit()}) {
+        QDirIterator files(m_home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY2(!file.readAll().contains(bytes), qPrintable(file.fileName()));
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_Remembered)
+#include "tst_remembered.moc"
