@@ -334,7 +334,7 @@ ParsedScript parseScript(const QStringList &lines)
         const QString &text = lines.at(l);
         const SqlState in = state;
         state = tokenizeSqlLine(text, in, lineTokens);
-        if (state != in && state != SqlState::Normal)
+        if (state != in && state != SqlState::Normal && state != SqlState::Statement)
             openedAt = l;
         bool gap = true;
         for (size_t k = 0; k < lineTokens.size(); ++k) {
@@ -360,7 +360,9 @@ ParsedScript parseScript(const QStringList &lines)
             }
             if (statementLine < 0)
                 statementLine = l;
-            if (k == 0 && in == SqlState::String && t.cls == SqlTokenClass::String && !toks.empty()) {
+            const bool quotedIn = in == SqlState::String || in == SqlState::DoubleQuoted || in == SqlState::BackQuoted;
+            if (k == 0 && quotedIn && !toks.empty()
+                && (t.cls == SqlTokenClass::String || t.cls == SqlTokenClass::DelimitedIdentifier)) {
                 // The string goes on from the line before.
                 Tok &prev = toks.back();
                 if (prev.joined.isNull())
@@ -381,11 +383,11 @@ ParsedScript parseScript(const QStringList &lines)
             gap = false;
         }
     }
-    if (state == SqlState::String) {
+    if (state == SqlState::String || state == SqlState::DoubleQuoted || state == SqlState::BackQuoted) {
         parsed.openString.push_back({openedAt, u"строка в кавычках не закрыта до конца скрипта"_s});
         toks.clear();
         statementLine = -1;
-    } else if (state != SqlState::Normal) {
+    } else if (state != SqlState::Normal && state != SqlState::Statement) {
         parsed.openComment.push_back({openedAt, u"комментарий не закрыт до конца скрипта: всё после него не выполнится"_s});
     }
     finish();
