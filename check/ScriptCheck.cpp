@@ -291,6 +291,10 @@ void Checker::run(const ParsedScript &parsed)
         add(r.line, ProblemKind::Warning, r.text);
     for (const ScriptRemark &r : parsed.notChecked)
         add(r.line, ProblemKind::NotChecked, r.text);
+    for (const ScriptRemark &r : parsed.clientCommands)
+        add(r.line, ProblemKind::Warning, r.text);
+    for (const ScriptRemark &r : parsed.refused)
+        add(r.line, ProblemKind::Error, r.text);
     for (const ScriptInsert &insert : parsed.inserts)
         plan(insert);
 

@@ -12,7 +12,9 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // "table(cols)@line: kind value, ...; | next row" for each insert; "N@line",
-// "S@line" and "C@line" for statements not checked, open strings and open comments.
+// "S@line" and "C@line" for statements not checked, open strings and open
+// comments; "K@line" for client commands, "X@line" for text the server
+// refuses, "rows:table@line" and "shape:table@line" for tables changed.
 QString described(const ParsedScript &p)
 {
     QStringList out;
@@ -35,6 +37,13 @@ QString described(const ParsedScript &p)
         out.append(u"S@"_s + QString::number(r.line + 1));
     for (const ScriptRemark &r : p.openComment)
         out.append(u"C@"_s + QString::number(r.line + 1));
+    for (const ScriptRemark &r : p.clientCommands)
+        out.append(u"K@"_s + QString::number(r.line + 1));
+    for (const ScriptRemark &r : p.refused)
+        out.append(u"X@"_s + QString::number(r.line + 1));
+    for (const ScriptTableChange &c : p.tableChanges)
+        out.append(u"%1:%2%3@%4"_s.arg(c.shape ? u"shape"_s : u"rows"_s, c.schema.isEmpty() ? QString() : c.schema + u'.', c.table)
+                       .arg(c.line + 1));
     return out.join(u" ; "_s);
 }
 
@@ -95,17 +104,35 @@ void tst_CheckCore::statements_data()
         << u"t()@1: T'@1 Tit's@1 TC:\\@1 Tsay \"hi\"@1 T\n@1"_s;
     QTest::newRow("signs, words, expressions and empty positions")
         << u"INSERT INTO t VALUES (-1, - 2, +-3, abc, NOW(), NULL, default, TRUE, 1e3, 1-2, )"_s
-        << u"t()@1: N-1@1 N-2@1 N-3@1 Babc@1 E@1 L@1 D@1 N1@1 N1e3@1 E@1 0@1"_s;
+        << u"t()@1: N-1@1 N-2@1 N-3@1 Babc@1 ENOW()@1 L@1 D@1 N1@1 N1e3@1 E1-2@1 0@1"_s;
     QTest::newRow("Cyrillic and quoted names, with the database")
         << u"INSERT INTO таблица (имя) VALUE ('Ёж');\nINSERT INTO `d`.`a``b` VALUES (1);"_s
         << u"таблица(имя)@1: TЁж@1 ; d.a`b()@2: N1@2"_s;
     QTest::newRow("other shapes are not checked")
         << u"INSERT IGNORE INTO t VALUES (1);\nINSERT INTO t SELECT 1;\nINSERT INTO t VALUES (1) ON DUPLICATE KEY UPDATE a=1;\n"
            "/*!40101 SET NAMES cp1251 */;\nUPDATE t SET a = 1;\n;;"_s
-        << u"N@1 ; N@2 ; N@3 ; N@4 ; N@5"_s;
+        << u"N@1 ; N@2 ; N@3 ; N@4 ; N@5 ; rows:t@1 ; rows:t@2 ; rows:t@3 ; rows:t@5"_s;
     QTest::newRow("string left open") << u"INSERT INTO t VALUES (1);\nINSERT INTO t VALUES ('a);\n\n"_s
                                       << u"t()@1: N1@1 ; S@2"_s;
     QTest::newRow("comment left open") << u"INSERT INTO t VALUES (1) /* (2)\n;"_s << u"t()@1: N1@1 ; C@1"_s;
+    // The server's and the client's reading where they differ from a simple one.
+    QTest::newRow("comments as the server and the client read them")
+        << u"INSERT INTO t#note\nVALUES (1 --1\n, 2);\n--x INSERT INTO t VALUES (3);\n/*M! INSERT INTO t VALUES (4) */;\n"
+           "INSERT INTO t VALUES (\\N, 0x41)"_s
+        << u"t()@1: E1 --1@2 N2@3 ; t()@6: L@6 E0x41@6 ; N@5"_s;
+    QTest::newRow("client commands on their lines")
+        << u"system ls\nINSERT INTO t VALUES (1);\n\\! ls\nsource x.sql\nuse d\nINSERT INTO t VALUES (2);\nquit;\n"
+           "quit\nINSERT INTO t VALUES (3);"_s
+        << u"t()@2: N1@2 ; d.t()@6: N2@6 ; K@1 ; K@3 ; K@4 ; K@5 ; K@8 ; X@7"_s;
+    QTest::newRow("client commands inside statements")
+        << u"INSERT INTO t \\! ls; x\nVALUES (1) \\g INSERT INTO t VALUES (2) \\c\nINSERT INTO t VALUES (3) \\z;"_s
+        << u"N@1 ; N@3 ; K@1 ; K@2 ; K@2 ; K@3 ; rows:t@1 ; rows:t@3"_s;
+    QTest::newRow("another delimiter")
+        << u"DELIMITER //\nINSERT INTO t VALUES (1); INSERT INTO t VALUES ('//')//\ndelimiter ;\nINSERT INTO t VALUES (3)"_s
+        << u"t()@2: N1@2 ; t()@2: T//@2 ; t()@4: N3@4 ; K@1 ; K@3"_s;
+    QTest::newRow("tables that other statements change")
+        << u"DELETE FROM t WHERE a = 1;\nCREATE TABLE IF NOT EXISTS d.u (a INT);\nINSERT IGNORE INTO `v` VALUES (1)"_s
+        << u"N@1 ; N@2 ; N@3 ; rows:t@1 ; shape:d.u@2 ; rows:v@3"_s;
 }
 
 void tst_CheckCore::statements()
