@@ -47,8 +47,11 @@ bool isBlank(QChar c)
 
 const ClientCommand *clientCommandNamed(QStringView word)
 {
+    if (word.isEmpty() || word.size() > 9)
+        return nullptr;
+    const char16_t first = word.front().toLower().unicode();
     for (const ClientCommand &c : commands)
-        if (word.compare(QLatin1StringView(c.name), Qt::CaseInsensitive) == 0)
+        if (char16_t(c.name[0]) == first && word.compare(QLatin1StringView(c.name), Qt::CaseInsensitive) == 0)
             return &c;
     return nullptr;
 }

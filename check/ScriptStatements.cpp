@@ -123,10 +123,12 @@ void ScriptReader::endStatement()
     QString why;
     if (m_conditional) {
         m_parsed.notChecked.push_back({line, u"инструкция с условным комментарием /*! … */: его текст читает только сервер"_s});
-    } else if (reader.readInsert(insert, &why)) {
+    } else if (const StatementReader::Shape shape = reader.readInsert(insert, &why); shape == StatementReader::Shape::Insert) {
         if (insert.schema.isEmpty())
             insert.schema = m_database;
         m_parsed.inserts.push_back(std::move(insert));
+    } else if (shape == StatementReader::Shape::Broken) {
+        m_parsed.refused.push_back({line, why});
     } else {
         m_parsed.notChecked.push_back({line, why});
         if (std::optional<ScriptTableChange> change = reader.changedTable()) {
@@ -275,8 +277,9 @@ void ScriptReader::readLine(int l)
                 continue;
             }
             qsizetype found = -1;
+            const QChar lead = m_delimiter.front();
             for (qsizetype p = t.start; p < t.start + t.length && found < 0; ++p)
-                if (delimiterAt(p))
+                if (line.at(p) == lead && delimiterAt(p))
                     found = p;
             if (found >= 0) {
                 if (found > t.start)

@@ -82,6 +82,11 @@ bool isRadixLiteral(QStringView w)
 
 } // namespace
 
+QString sqlTextValue(QStringView quoted)
+{
+    return quoted.isEmpty() ? QString() : unquote(quoted, quoted.front());
+}
+
 bool isWordClass(SqlTokenClass c)
 {
     return c == SqlTokenClass::Identifier || c == SqlTokenClass::ReservedWord
@@ -221,20 +226,20 @@ ScriptValue StatementReader::value(size_t from, size_t to, int emptyLine) const
     return v;
 }
 
-bool StatementReader::readInsert(ScriptInsert &insert, QString *why) const
+StatementReader::Shape StatementReader::readInsert(ScriptInsert &insert, QString *why) const
 {
     const size_t n = m_toks.size();
     size_t i = 0;
     if (!isWord(i, u"INSERT")) {
         *why = u"проверяются только инструкции INSERT … VALUES"_s;
-        return false;
+        return Shape::Other;
     }
     ++i;
     if (isWord(i, u"INTO"))
         ++i;
     if (!qualifiedName(i, &insert.schema, &insert.table)) {
         *why = u"после INSERT INTO ожидалось имя таблицы"_s;
-        return false;
+        return Shape::Other;
     }
     if (isSymbol(i, u'(')) {
         insert.hasColumnList = true;
@@ -243,7 +248,7 @@ bool StatementReader::readInsert(ScriptInsert &insert, QString *why) const
             QString column;
             if (!name(i, &column)) {
                 *why = u"список столбцов не прочитан"_s;
-                return false;
+                return Shape::Other;
             }
             insert.columns.append(column);
             ++i;
@@ -253,20 +258,20 @@ bool StatementReader::readInsert(ScriptInsert &insert, QString *why) const
             }
             if (!isSymbol(i, u',')) {
                 *why = u"список столбцов не прочитан"_s;
-                return false;
+                return Shape::Other;
             }
             ++i;
         }
     }
     if (!isWord(i, u"VALUES") && !isWord(i, u"VALUE")) {
         *why = u"проверяются только инструкции INSERT … VALUES с готовыми значениями"_s;
-        return false;
+        return Shape::Other;
     }
     ++i;
     for (;;) {
         if (!isSymbol(i, u'(')) {
-            *why = u"после VALUES ожидалась строка значений в скобках"_s;
-            return false;
+            *why = u"после VALUES нет строки значений в скобках: сервер такую инструкцию не примет"_s;
+            return Shape::Broken;
         }
         ScriptRow row;
         row.line = m_toks[i].line;
@@ -275,8 +280,8 @@ bool StatementReader::readInsert(ScriptInsert &insert, QString *why) const
         int depth = 0;
         for (;; ++i) {
             if (i >= n) {
-                *why = u"скобка строки значений не закрыта"_s;
-                return false;
+                *why = u"скобка строки значений не закрыта: сервер такую инструкцию не примет"_s;
+                return Shape::Broken;
             }
             if (isSymbol(i, u'('))
                 ++depth;
@@ -293,10 +298,15 @@ bool StatementReader::readInsert(ScriptInsert &insert, QString *why) const
         insert.rows.push_back(std::move(row));
         ++i;
         if (i == n)
-            return true;
+            return Shape::Insert;
         if (!isSymbol(i, u',')) {
-            *why = u"после строк значений стоит ещё что-то"_s;
-            return false;
+            // Only these clauses may follow the rows; anything else fails the statement.
+            if (isWord(i, u"ON") || isWord(i, u"RETURNING") || isWord(i, u"AS")) {
+                *why = u"инструкции INSERT … VALUES … %1 не проверяются"_s.arg(text(i).toString().toUpper());
+                return Shape::Other;
+            }
+            *why = u"после строк значений стоит «%1»: сервер такую инструкцию не примет"_s.arg(source(i, std::min(n, i + 3)));
+            return Shape::Broken;
         }
         ++i;
     }

@@ -23,6 +23,10 @@ struct StatementToken
 // Identifiers, listed words and numbers: the pieces a word is made of.
 bool isWordClass(SqlTokenClass c);
 
+// The text a quoted SQL literal ('...' or "...", quotes included) stands for:
+// backslash escapes resolved, a doubled quote taken as one.
+QString sqlTextValue(QStringView quoted);
+
 // Reads the tokens of one statement as the server would.
 class StatementReader
 {
@@ -32,9 +36,13 @@ public:
     {
     }
 
-    // INSERT [INTO] table [(columns)] VALUE[S] (...)[, (...)]; false, with
-    // the reason, for every other statement.
-    bool readInsert(ScriptInsert &insert, QString *why) const;
+    enum class Shape {
+        Insert,  // INSERT [INTO] table [(columns)] VALUE[S] (...)[, (...)]: read
+        Other,   // another statement, or another kind of INSERT: not read
+        Broken,  // an INSERT ... VALUES that the server refuses as written
+    };
+    // Reads the statement as an INSERT of literal rows; *why says why not.
+    Shape readInsert(ScriptInsert &insert, QString *why) const;
     // The table whose rows or shape a statement of another kind changes
     // (UPDATE, DELETE, REPLACE, INSERT of another shape, TRUNCATE, LOAD DATA;
     // CREATE, ALTER, DROP, RENAME TABLE), the first one when it names several.
