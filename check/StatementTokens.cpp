@@ -174,6 +174,9 @@ ScriptValue StatementReader::value(size_t from, size_t to, int emptyLine) const
             // Without ANSI_QUOTES (the server's default) a double-quoted text is a string.
             v.kind = ValueKind::Text;
             v.text = unquote(lastText, u'"');
+        } else if (last.cls == SqlTokenClass::Number && isNumberWord(lastText)) {
+            v.kind = ValueKind::Number;  // most values: ahead of the word comparisons
+            v.text = lastText.toString();
         } else if (isWordClass(last.cls)) {
             if (isWord(from, u"NULL") || lastText == u"\\N")
                 v.kind = ValueKind::Null;
