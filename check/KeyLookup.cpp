@@ -64,21 +64,23 @@ std::optional<KeyAnswer> probeKeys(ReadOnlyQuery &query, const KeyProbe &probe,
     // The tuples as a table v(i, c0, c1, ...).
     QByteArray rows;
     rows.reserve(qsizetype(n * (12 + width * 24)));
+    // Without a table value constructor the first SELECT of a UNION names the columns.
+    const bool named = !dialect.valuesTable();
     for (size_t i = 0; i < n; ++i) {
         if (i > 0)
-            rows += dialect.valuesTable() ? "," : " UNION ALL ";
-        rows += dialect.valuesTable() ? "(" : "SELECT ";
+            rows += named ? " UNION ALL " : ",";
+        rows += named ? "SELECT " : "(";
         rows += QByteArray::number(qulonglong(i));
+        if (named && i == 0)
+            rows += " AS i";
         for (size_t p = 0; p < width; ++p) {
             rows += ',';
             rows += literal(probe.tuples[i][p], *probe.form[p]);
-            if (!dialect.valuesTable() && i == 0)
+            if (named && i == 0)
                 rows += " AS c" + QByteArray::number(qulonglong(p));
         }
-        if (dialect.valuesTable())
+        if (!named)
             rows += ')';
-        else if (i == 0)
-            rows.replace("SELECT 0,", "SELECT 0 AS i,");
     }
     QByteArray head, source;
     if (dialect.valuesTable()) {

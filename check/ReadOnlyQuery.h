@@ -42,7 +42,10 @@ public:
     // Throws QmError when the connection is not open.
     explicit ReadOnlyQuery(DbConnection &connection);
 
+    // The forms of SQL the check uses, taken from the server when the query
+    // is made; another one (an older server's) can be chosen.
     const ServerDialect &dialect() const { return m_dialect; }
+    void setDialect(const ServerDialect &dialect) { m_dialect = dialect; }
 
     // Every row of the result; a NULL is a null QString.
     QList<QStringList> select(const QByteArray &sql);

@@ -6,7 +6,10 @@
 
 #include "app/EditorPage.h"
 #include "base/Error.h"
+#include "check/KeyLookup.h"
+#include "check/ReadOnlyQuery.h"
 #include "check/ScriptCheck.h"
+#include "check/TableSchema.h"
 #include "db/Connection.h"
 #include "editor/SqlEditor.h"
 
@@ -134,6 +137,8 @@ private Q_SLOTS:
     void agreesWithTheClient_data();
     void agreesWithTheClient();
     void lockedTableIsNotChecked();
+    void keysComparedInEveryForm_data();
+    void keysComparedInEveryForm();
     void noConnectionMarksNothing();
     void buttonMarksLogsAndForgets();
 };
@@ -365,6 +370,44 @@ void tst_ScriptCheck::lockedTableIsNotChecked()
     QVERIFY2(found.at(1).startsWith(u"N1 ключ shop_id = 501"_s), qPrintable(found.join(u'|')));
     QVERIFY2(found.at(2).startsWith(u"E2 ключ id = 7001 уже есть в таблице npc"_s), qPrintable(found.join(u'|')));
     QCOMPARE(result.notChecked, 2);
+}
+
+void tst_ScriptCheck::keysComparedInEveryForm_data()
+{
+    // The SQL the comparison takes on this server, on MariaDB before 10.3 and on servers without window functions.
+    QTest::addColumn<bool>("mariaDb");
+    QTest::addColumn<int>("version");
+    QTest::newRow("values table") << true << 101100;
+    QTest::newRow("union") << true << 100200;
+    QTest::newRow("union without windows") << false << 50700;
+}
+
+void tst_ScriptCheck::keysComparedInEveryForm()
+{
+    QFETCH(bool, mariaDb);
+    QFETCH(int, version);
+    DbConnection db;
+    connectAs(db, u"reader"_s, u"reader"_s, u"vostelreal"_s);
+    ReadOnlyQuery query(db);
+    query.setDialect({mariaDb, static_cast<unsigned long>(version)});
+    const DatabaseSchema schema = readSchema(query);
+    const auto probe = [&](const char *table, std::vector<int> columns, std::vector<std::vector<QString>> tuples) {
+        KeyProbe p;
+        p.table = schema.find(QString::fromLatin1(table));
+        p.tableColumns = columns;
+        for (int c : columns)
+            p.form.push_back(&p.table->columns[size_t(c)]);
+        p.tuples = std::move(tuples);
+        std::optional<ReadOnlyQuery::Limit> stoppedBy;
+        const std::optional<KeyAnswer> a = probeKeys(query, p, &stoppedBy);
+        QStringList out;  // "same:inTable" per tuple
+        for (size_t i = 0; a && i < a->sameAs.size(); ++i)
+            out << u"%1:%2"_s.arg(a->sameAs[i]).arg(a->inTable[i] ? 1 : 0);
+        return out.join(u' ');
+    };
+    QCOMPARE(probe("shop_notes", {0}, {{u"abc "_s}, {u"x"_s}, {u"x "_s}, {u"Abc"_s}}), u"0:1 1:0 1:0 3:0"_s);
+    QCOMPARE(probe("shop_titles", {1}, {{u"Résumé"_s}, {u"ёль"_s}, {u"ЕЛЬ "_s}, {u"new"_s}}), u"0:1 1:1 1:1 3:0"_s);
+    QCOMPARE(probe("merchant_buylists", {2, 3}, {{u"7"_s, u"2"_s}, {u"500"_s, u"1"_s}, {u"7"_s, u"2"_s}}), u"0:0 1:1 0:0"_s);
 }
 
 void tst_ScriptCheck::noConnectionMarksNothing()
