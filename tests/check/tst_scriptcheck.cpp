@@ -301,6 +301,14 @@ void tst_ScriptCheck::agreesWithTheClient_data()
            "DELETE FROM merchant_shopids WHERE shop_id = 500;\nINSERT INTO merchant_shopids VALUES (500, '7001');\n"
            "INSERT IGNORE INTO merchant_shopids VALUES (500, '7001');"_s
         << u"1:N 2:N 3:N 4:N 5:N 6:N 7:N 8:N"_s;
+    QTest::newRow("keys as the columns keep them")
+        << u"INSERT INTO shop_titles VALUES (NULL, 'новое');\nINSERT INTO shop_titles VALUES (1, 'другое');\n"
+           "INSERT INTO shop_titles (id, title) VALUES (0, 'x1'), (0, 'x2');\n"
+           "INSERT INTO npc (id, idTemplate, name) VALUES (7400, 7001, 'a'), (7400.4, 7001, 'b');\n"
+           "INSERT INTO merchant_shopids VALUES ('740', '7001'), (' 741 ', '7001'), (740.0, '7001');\n"
+           "INSERT INTO shop_notes VALUES ('it''s'), (\"it\\'s\");\n"
+           "INSERT INTO merchant_buylists (item_id) VALUES (1), ('abc');"_s
+        << u"1:ok 2:E 3:ok 4:E 5:E 6:E 7:E"_s;
     QTest::newRow("faults both see")
         << u"INSERT INTO npc (id, idTemplate) VALUES (7001, 7001);\n"
            "INSERT INTO npc (id, idTemplate, title) VALUES (7300, 7001, '0123456789012345678901234567890123456789012345');\n"
