@@ -64,7 +64,7 @@ void EditorPage::Button9Click()
 {
     const QString timeStr = m_shell.refreshTimeStr();
     const CheckCounts counts = checkEditorScript(*m_editor, m_shell.connection());
-    m_shell.LogEvent(LogTexts::scriptChecked(timeStr, counts.errors, counts.warnings));
+    m_shell.LogEvent(LogTexts::scriptChecked(timeStr, counts.errors, counts.warnings, counts.notChecked));
 }
 
 void EditorPage::Button8Click()

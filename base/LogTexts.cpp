@@ -52,10 +52,10 @@ QString fileSaved(const QString &timeStr, const QString &fileName)
     return timeStr + u"  файл  "_s + fileName + u"  сохранен"_s;
 }
 
-QString scriptChecked(const QString &timeStr, int errors, int warnings)
+QString scriptChecked(const QString &timeStr, int errors, int warnings, int notChecked)
 {
     return timeStr + u"  Скрипт проверен: ошибок "_s + QString::number(errors) + u", предупреждений "_s
-        + QString::number(warnings);
+        + QString::number(warnings) + u", не проверено "_s + QString::number(notChecked);
 }
 
 } // namespace LogTexts

@@ -18,7 +18,7 @@ QString databaseFailed(const QString &timeStr, const QString &database, const QS
 // table is one of npc, weapon, armor, etcitem.
 QString tableLoaded(const QString &timeStr, const QString &table);
 // A finished check of the script against the database.
-QString scriptChecked(const QString &timeStr, int errors, int warnings);
+QString scriptChecked(const QString &timeStr, int errors, int warnings, int notChecked);
 QString npcCreated(const QString &timeStr, const QString &npcName);
 QString shopCreated(const QString &timeStr, const QString &shopId);
 QString itemAdded(const QString &timeStr, const QString &itemName);

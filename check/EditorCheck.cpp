@@ -27,5 +27,5 @@ CheckCounts checkEditorScript(SqlEditor &editor, DbConnection &connection)
         }
     }
     editor.setLineMarks(marks);
-    return {result.errors, result.warnings};
+    return {result.errors, result.warnings, result.notChecked};
 }

@@ -7,6 +7,7 @@ struct CheckCounts
 {
     int errors = 0;
     int warnings = 0;
+    int notChecked = 0;
 };
 
 // Checks the editor's script against the connected database and marks what

@@ -1,78 +1,143 @@
 #include "check/KeyLookup.h"
 
-#include "check/ReadOnlyQuery.h"
+#include "base/Error.h"
 #include "check/TableSchema.h"
-#include "check/ValueFit.h"
 
-#include <QSet>
+using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int batchSize = 1000;
-
-bool isNumeric(const ColumnInfo &c)
+bool isNumberForm(const ColumnInfo &c)
 {
-    return c.type == ColumnInfo::Type::Integer || c.type == ColumnInfo::Type::Decimal
-        || c.type == ColumnInfo::Type::Float;
+    return c.type == ColumnInfo::Type::Integer || c.type == ColumnInfo::Type::Decimal;
+}
+
+// Names of character sets and collations go into the query bare.
+bool isPlainName(const QString &name)
+{
+    return !name.isEmpty() && std::all_of(name.begin(), name.end(), [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_';
+    });
+}
+
+// A value as a literal of its column's kind: numbers as their digits, texts
+// as utf8mb4 hex, so nothing of the script is ever read as SQL.
+QByteArray literal(const QString &stored, const ColumnInfo &form)
+{
+    if (isNumberForm(form) || form.type == ColumnInfo::Type::Float) {
+        const bool plain = !stored.isEmpty() && std::all_of(stored.begin(), stored.end(), [](QChar c) {
+            return (c >= u'0' && c <= u'9') || c == u'-' || c == u'.';
+        });
+        if (!plain)
+            throw QmError(u"Скрипт не проверен: «%1» не число"_s.arg(stored));
+        return form.type == ColumnInfo::Type::Float ? stored.toLatin1() + "E0" : stored.toLatin1();
+    }
+    return ReadOnlyQuery::utf8Literal(stored);
+}
+
+// The value of position p as the column compares it.
+QByteArray compared(size_t p, const ColumnInfo &form)
+{
+    const QByteArray column = 'c' + QByteArray::number(qulonglong(p));
+    if (isNumberForm(form) || form.type == ColumnInfo::Type::Float || !isPlainName(form.charset)
+        || !isPlainName(form.collation))
+        return column;
+    return "CONVERT(" + column + " USING " + form.charset.toLatin1() + ") COLLATE " + form.collation.toLatin1();
 }
 
 } // namespace
 
-std::unordered_set<QString> findExistingKeys(ReadOnlyQuery &query, const TableInfo &table,
-                                             const std::vector<int> &columns, const std::vector<KeyProbe> &probes)
+std::optional<KeyAnswer> probeKeys(ReadOnlyQuery &query, const KeyProbe &probe,
+                                   std::optional<ReadOnlyQuery::Limit> *stoppedBy)
 {
-    std::unordered_set<QString> found;
-    if (columns.empty() || probes.empty())
-        return found;
-    const ColumnInfo &first = table.columns[size_t(columns.front())];
+    stoppedBy->reset();
+    KeyAnswer answer;
+    const size_t n = probe.tuples.size();
+    for (size_t i = 0; i < n; ++i)
+        answer.sameAs.push_back(i);
+    answer.inTable.assign(n, false);
+    const size_t width = probe.form.size();
+    if (n == 0 || width == 0)
+        return answer;
+    const ServerDialect &dialect = query.dialect();
 
-    // The literals of the first column, each once. A number goes in its key
-    // form (digits, sign and point only); a text is escaped by the library.
-    std::vector<QByteArray> literals;
-    QSet<QString> seen;
-    for (const KeyProbe &probe : probes) {
-        if (seen.contains(probe.firstValue))
-            continue;
-        seen.insert(probe.firstValue);
-        if (isNumeric(first)) {
-            const QString number = keyFormOfStored(probe.firstValue, first);
-            if (!number.isEmpty())
-                literals.push_back(number.toLatin1());
-        } else if (const std::optional<QByteArray> quoted = query.quoteText(probe.firstValue)) {
-            literals.push_back(*quoted);
-        }
-    }
-
-    QByteArray head = "SELECT ";
-    for (size_t i = 0; i < columns.size(); ++i) {
+    // The tuples as a table v(i, c0, c1, ...).
+    QByteArray rows;
+    rows.reserve(qsizetype(n * (12 + width * 24)));
+    // Without a table value constructor the first SELECT of a UNION names the columns.
+    const bool named = !dialect.valuesTable();
+    for (size_t i = 0; i < n; ++i) {
         if (i > 0)
-            head += ',';
-        head += ReadOnlyQuery::quoteName(table.columns[size_t(columns[i])].name);
+            rows += named ? " UNION ALL " : ",";
+        rows += named ? "SELECT " : "(";
+        rows += QByteArray::number(qulonglong(i));
+        if (named && i == 0)
+            rows += " AS i";
+        for (size_t p = 0; p < width; ++p) {
+            rows += ',';
+            rows += literal(probe.tuples[i][p], *probe.form[p]);
+            if (named && i == 0)
+                rows += " AS c" + QByteArray::number(qulonglong(p));
+        }
+        if (!named)
+            rows += ')';
     }
-    head += " FROM " + ReadOnlyQuery::quoteName(table.name) + " WHERE " + ReadOnlyQuery::quoteName(first.name) + " IN (";
+    QByteArray head, source;
+    if (dialect.valuesTable()) {
+        head = "WITH v(i";
+        for (size_t p = 0; p < width; ++p)
+            head += ",c" + QByteArray::number(qulonglong(p));
+        head += ") AS (VALUES " + rows + ") ";
+        source = "v";
+    } else {
+        source = "(" + rows + ") v";
+    }
+    // k(i, k0, k1, ...): the values in their columns' form.
+    QByteArray keyed = "(SELECT i";
+    QByteArray keys;
+    for (size_t p = 0; p < width; ++p) {
+        const QByteArray k = 'k' + QByteArray::number(qulonglong(p));
+        keyed += ',' + compared(p, *probe.form[p]) + " AS " + k;
+        keys += (p > 0 ? "," : "") + k;
+    }
+    keyed += " FROM " + source + ")";
 
-    for (size_t from = 0; from < literals.size(); from += batchSize) {
-        QByteArray sql = head;
-        const size_t to = std::min(literals.size(), from + batchSize);
-        for (size_t i = from; i < to; ++i) {
-            if (i > from)
-                sql += ',';
-            sql += literals[i];
+    QByteArray exists = "0";
+    if (probe.table) {
+        exists = "EXISTS(SELECT 1 FROM " + ReadOnlyQuery::quoteName(probe.table->name) + " t WHERE ";
+        for (size_t p = 0; p < width; ++p) {
+            if (p > 0)
+                exists += " AND ";
+            exists += "t." + ReadOnlyQuery::quoteName(probe.table->columns[size_t(probe.tableColumns[p])].name) + " = k.k"
+                + QByteArray::number(qulonglong(p));
         }
-        sql += ')';
-        for (const QStringList &row : query.select(sql)) {
-            QString tuple;
-            bool complete = true;
-            for (size_t i = 0; i < columns.size(); ++i) {
-                if (row.at(qsizetype(i)).isNull())
-                    complete = false;
-                if (i > 0)
-                    tuple += keyJoint;
-                tuple += keyFormOfStored(row.at(qsizetype(i)), table.columns[size_t(columns[i])]);
-            }
-            if (complete)
-                found.insert(tuple);
-        }
+        exists += ')';
     }
-    return found;
+
+    QByteArray sql;
+    if (dialect.windowFunctions()) {
+        sql = head + "SELECT i, f, e FROM (SELECT k.i, MIN(k.i) OVER (PARTITION BY " + keys + ") AS f, " + exists
+            + " AS e FROM " + keyed + " k) z WHERE f <> i OR e";
+    } else {
+        // Without window functions the tuples are grouped in a second copy of them.
+        QByteArray on;
+        for (size_t p = 0; p < width; ++p) {
+            const QByteArray k = 'k' + QByteArray::number(qulonglong(p));
+            on += (p > 0 ? " AND g." : "g.") + k + " = k." + k;
+        }
+        sql = head + "SELECT i, f, e FROM (SELECT k.i, g.f, " + exists + " AS e FROM " + keyed + " k JOIN (SELECT " + keys
+            + ", MIN(i) AS f FROM " + keyed + " x GROUP BY " + keys + ") g ON " + on + ") z WHERE f <> i OR e";
+    }
+
+    const QList<QStringList> found = query.select(sql, stoppedBy);
+    if (*stoppedBy)
+        return std::nullopt;
+    for (const QStringList &r : found) {
+        const size_t i = r.value(0).toULongLong();
+        if (i >= n)
+            continue;
+        answer.sameAs[i] = r.value(1).toULongLong();
+        answer.inTable[i] = r.value(2) == u"1"_s;
+    }
+    return answer;
 }

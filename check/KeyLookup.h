@@ -1,26 +1,39 @@
 #pragma once
 
+#include "check/ReadOnlyQuery.h"
+
 #include <QString>
 
-#include <unordered_set>
+#include <optional>
 #include <vector>
 
-class ReadOnlyQuery;
+struct ColumnInfo;
 struct TableInfo;
 
-// One key of the script to look for: the key form of each key column joined
-// by keyJoint, and the first column's value as written in the script.
+// Tuples of values that the server is to compare as the columns of `form`
+// compare them (their type, character set and collation), each value as the
+// column keeps it (ValueFit::stored), and a table to look them up in.
 struct KeyProbe
 {
-    QString tuple;
-    QString firstValue;
+    std::vector<const ColumnInfo *> form;      // one per position of a tuple
+    std::vector<std::vector<QString>> tuples;  // one value per position each
+    // Where rows holding a tuple already may be; null: the tuples are only
+    // compared among themselves.
+    const TableInfo *table = nullptr;
+    std::vector<int> tableColumns;  // the table's columns, one per position
 };
 
-inline constexpr QChar keyJoint = u'\x1f';
+struct KeyAnswer
+{
+    std::vector<size_t> sameAs;  // per tuple: the first tuple the server takes as equal to it (itself if none)
+    std::vector<bool> inTable;   // per tuple: the table holds a row equal in those columns
+};
 
-// The probes' tuples that the table already holds in the given columns. The
-// server is asked in batches: one SELECT of the key columns per thousand
-// distinct values of the first column (the one the key's index leads with),
-// never one query per statement. Names in the queries come from the metadata.
-std::unordered_set<QString> findExistingKeys(ReadOnlyQuery &query, const TableInfo &table,
-                                             const std::vector<int> &columns, const std::vector<KeyProbe> &probes);
+// The server decides equality (PAD SPACE, _bin and _ci collations, accents,
+// "ё" and "е", 7 and 7.00 all come out as it has them), in one read-only
+// SELECT for all the tuples, whatever their number, so that a tuple meets its
+// equal anywhere in the script. Nothing when a limit of ReadOnlyQuery stopped
+// the statement (*stoppedBy says which); QmError as ReadOnlyQuery throws it.
+// Names in the query come from the metadata, values travel as utf8mb4 hex.
+std::optional<KeyAnswer> probeKeys(ReadOnlyQuery &query, const KeyProbe &probe,
+                                   std::optional<ReadOnlyQuery::Limit> *stoppedBy);

@@ -1,393 +1,353 @@
 #include "check/ScriptStatements.h"
 
+#include "check/ClientCommands.h"
+#include "check/StatementTokens.h"
 #include "editor/SqlTokenizer.h"
-
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// One token of a statement, blanks and comments left out. Adjacent word
-// pieces are one token, so that a Cyrillic name (one tokenizer token per
-// letter) or "12abc" reads as the one word the server sees.
-struct Tok
+bool isQuoted(SqlState s)
 {
-    int line;
-    int start;
-    int length;
-    SqlTokenClass cls;
-    QString joined;  // a string that runs over several lines, quotes included
-};
-
-bool isWordClass(SqlTokenClass c)
-{
-    return c == SqlTokenClass::Identifier || c == SqlTokenClass::ReservedWord
-        || c == SqlTokenClass::DataType || c == SqlTokenClass::Function || c == SqlTokenClass::Number;
+    return s == SqlState::String || s == SqlState::DoubleQuoted || s == SqlState::BackQuoted;
 }
 
-class Statement
+bool isOpenComment(SqlState s)
+{
+    return s == SqlState::BlockComment || s == SqlState::StatementComment || s == SqlState::ConditionalComment;
+}
+
+// Where a delimiter may stand: outside strings, names in quotes and comments.
+bool isCode(SqlTokenClass c)
+{
+    return c != SqlTokenClass::Space && c != SqlTokenClass::Comment && c != SqlTokenClass::String
+        && c != SqlTokenClass::DelimitedIdentifier && c != SqlTokenClass::ConditionalComment;
+}
+
+class ScriptReader
 {
 public:
-    Statement(const QStringList &lines, const std::vector<Tok> &toks) : m_lines(lines), m_toks(toks) {}
+    explicit ScriptReader(const QStringList &lines) : m_lines(lines) {}
 
-    QStringView text(size_t i) const
-    {
-        const Tok &t = m_toks[i];
-        if (!t.joined.isNull())
-            return t.joined;
-        return QStringView(m_lines.at(t.line)).mid(t.start, t.length);
-    }
-    bool isSymbol(size_t i, QChar c) const
-    {
-        return i < m_toks.size() && m_toks[i].cls == SqlTokenClass::Symbol && text(i) == QStringView(&c, 1);
-    }
-    bool isWord(size_t i, QStringView word) const
-    {
-        return i < m_toks.size() && isWordClass(m_toks[i].cls)
-            && text(i).compare(word, Qt::CaseInsensitive) == 0;
-    }
-    // A table or column name: a word, or a name in back quotes.
-    bool name(size_t i, QString *out) const
-    {
-        if (i >= m_toks.size())
-            return false;
-        const Tok &t = m_toks[i];
-        const QStringView s = text(i);
-        if (isWordClass(t.cls) && t.cls != SqlTokenClass::Number) {
-            *out = s.toString();
-            return true;
-        }
-        if (t.cls == SqlTokenClass::DelimitedIdentifier && s.startsWith(u'`') && s.size() >= 2 && s.endsWith(u'`')) {
-            *out = s.mid(1, s.size() - 2).toString().replace(u"``"_s, u"`"_s);
-            return true;
-        }
-        return false;
-    }
-
-    bool parse(ScriptInsert &insert, QString *why) const;
+    ParsedScript read();
 
 private:
-    ScriptValue value(size_t from, size_t to, int emptyLine) const;
+    void readLine(int l);
+    // A line that is one client command as a whole (the client takes it so
+    // when no statement is begun); false when the line is not one.
+    bool lineCommand(int l);
+    void runCommand(const ClientCommand &command, int line, const QString &argument);
+    // Adds a piece of a line to the statement being read.
+    void take(int l, const SqlToken &t, bool continuesQuoted);
+    // The server's statement ends (a delimiter, or ";" under another delimiter).
+    void endStatement();
+    // The client sends what it holds: a delimiter, "\g" or the end of the script.
+    void endClientStatement();
+    void forgetStatement();
 
     const QStringList &m_lines;
-    const std::vector<Tok> &m_toks;
+    ParsedScript m_parsed;
+    std::vector<StatementToken> m_toks;
+    std::vector<SqlToken> m_lineTokens;
+    std::vector<bool> m_code;  // per character of the line: where a delimiter may stand
+    QString m_delimiter = u";"_s;
+    QString m_database;  // chosen by "use" in the script
+    SqlState m_state = SqlState::Normal;
+    int m_statementLine = -1;
+    int m_statementIndex = 0;
+    int m_openedAt = 0;  // line where the string or comment still open began
+    bool m_conditional = false;
+    bool m_gap = true;            // blank or comment since the last token
+    bool m_clientPending = false; // the client holds text it has not sent yet
+    bool m_batchStart = true;     // the statement is the first of what the client sends at once
+    bool m_quit = false;
 };
 
-QString unquote(QStringView quoted, QChar quote)
+void ScriptReader::forgetStatement()
 {
-    const QStringView body = quoted.mid(1, quoted.size() - 2);
-    QString out;
-    out.reserve(body.size());
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        const QChar c = body[i];
-        if (c == u'\\' && i + 1 < body.size()) {
-            const QChar n = body[++i];
-            switch (n.unicode()) {
-            case u'0': out += QChar(0); break;
-            case u'n': out += u'\n'; break;
-            case u'r': out += u'\r'; break;
-            case u't': out += u'\t'; break;
-            case u'b': out += u'\b'; break;
-            case u'Z': out += QChar(26); break;
-            case u'%': case u'_': out += u'\\'; out += n; break;  // kept for LIKE patterns
-            default: out += n;
-            }
-        } else if (c == quote && i + 1 < body.size() && body[i + 1] == quote) {
-            out += quote;
-            ++i;
+    m_toks.clear();
+    m_conditional = false;
+    m_statementLine = -1;
+    m_gap = true;
+}
+
+void ScriptReader::endClientStatement()
+{
+    endStatement();
+    m_clientPending = false;
+    m_batchStart = true;
+}
+
+void ScriptReader::endStatement()
+{
+    if (m_toks.empty() && !m_conditional) {
+        forgetStatement();
+        return;
+    }
+    const int line = m_statementLine < 0 ? 0 : m_statementLine;
+    const StatementReader reader(m_lines, m_toks);
+
+    // What the client sends starting with one of its command words is that
+    // command, with everything up to the delimiter for its argument.
+    const StatementToken &first = m_toks.front();
+    const ClientCommand *command = m_batchStart && !m_conditional && isWordClass(first.cls)
+        ? clientCommandNamed(reader.text(0)) : nullptr;
+    const bool separate = m_toks.size() == 1 || m_toks[1].line != first.line
+        || m_toks[1].start > first.start + first.length;
+    if (command && separate) {
+        if (command->onlyAtLineStart) {
+            m_parsed.refused.push_back(
+                {line, u"«%1» с разделителем клиент отправит серверу как инструкцию, и сервер её не примет"_s
+                           .arg(reader.text(0))});
         } else {
-            out += c;
+            QString argument;
+            for (size_t i = 1; i < m_toks.size(); ++i)
+            {
+                if (i > 1)
+                    argument += u' ';
+                argument += reader.text(i);
+            }
+            forgetStatement();
+            runCommand(*command, line, argument);
+            return;
+        }
+        forgetStatement();
+        ++m_statementIndex;
+        return;
+    }
+
+    ScriptInsert insert;
+    insert.line = line;
+    insert.statement = m_statementIndex++;
+    QString why;
+    if (m_conditional) {
+        m_parsed.notChecked.push_back({line, u"инструкция с условным комментарием /*! … */: его текст читает только сервер"_s});
+    } else if (const StatementReader::Shape shape = reader.readInsert(insert, &why); shape == StatementReader::Shape::Insert) {
+        if (insert.schema.isEmpty())
+            insert.schema = m_database;
+        m_parsed.inserts.push_back(std::move(insert));
+    } else if (shape == StatementReader::Shape::Broken) {
+        m_parsed.refused.push_back({line, why});
+    } else {
+        m_parsed.notChecked.push_back({line, why});
+        if (std::optional<ScriptTableChange> change = reader.changedTable()) {
+            change->statement = insert.statement;
+            if (change->schema.isEmpty())
+                change->schema = m_database;
+            m_parsed.tableChanges.push_back(std::move(*change));
         }
     }
-    return out;
+    forgetStatement();
 }
 
-bool isDigit(QChar c)
+void ScriptReader::runCommand(const ClientCommand &command, int line, const QString &argument)
 {
-    return c >= u'0' && c <= u'9';
+    using Effect = ClientCommand::Effect;
+    const QString trimmed = argument.trimmed();
+    QString warning = clientCommandWarning(command, trimmed);
+    switch (command.effect) {
+    case Effect::Ends:
+        endClientStatement();
+        break;
+    case Effect::Clears:
+        forgetStatement();
+        m_clientPending = false;
+        m_batchStart = true;
+        break;
+    case Effect::Quits:
+        m_quit = true;
+        break;
+    case Effect::Delimiter: {
+        const QString delimiter = delimiterArgument(trimmed);
+        if (delimiter.isEmpty() || delimiter.contains(u'\\'))
+            warning = clientCommandWarning(command, {}) + u": клиент откажет, разделитель останется «%1»"_s.arg(m_delimiter);
+        else
+            m_delimiter = delimiter;
+        break;
+    }
+    case Effect::Use:
+        m_database = useArgument(trimmed);
+        break;
+    case Effect::Source:
+    case Effect::System:
+    case Effect::None:
+        break;
+    }
+    m_parsed.clientCommands.push_back({line, warning});
 }
 
-// Digits, an optional point with digits, an optional exponent: "12", "50.00", "1e3".
-bool isNumberWord(QStringView w)
+bool ScriptReader::lineCommand(int l)
 {
+    const QString &line = m_lines.at(l);
     qsizetype i = 0;
-    const qsizetype n = w.size();
-    while (i < n && isDigit(w[i]))
+    while (i < line.size() && (line.at(i) == u' ' || line.at(i) == u'\t'))
         ++i;
-    if (i == 0)
+    qsizetype end = i;
+    while (end < line.size() && line.at(end) != u' ' && line.at(end) != u'\t')
+        ++end;
+    const ClientCommand *command = clientCommandNamed(QStringView(line).mid(i, end - i));
+    if (!command)
         return false;
-    if (i < n && w[i] == u'.')
-        for (++i; i < n && isDigit(w[i]);)
-            ++i;
-    if (i < n && (w[i] == u'e' || w[i] == u'E')) {
-        const qsizetype from = ++i;
-        while (i < n && isDigit(w[i]))
-            ++i;
-        if (i == from)
-            return false;
-    }
-    return i == n;
+    // A line holding the delimiter (or "\g") is read as text, and the
+    // command, if any, found when the delimiter ends it.
+    if (line.contains(u"\\g"_s)
+        || (line.contains(m_delimiter) && command->effect != ClientCommand::Effect::Delimiter))
+        return false;
+    const QString argument = line.mid(end).trimmed();
+    if (!command->takesArgument && !argument.isEmpty())
+        return false;
+    runCommand(*command, l, argument);
+    return true;
 }
 
-// A word the server would read as a name: no point or minus, not all digits.
-bool isBareWord(QStringView w)
+void ScriptReader::take(int l, const SqlToken &t, bool continuesQuoted)
 {
-    bool allDigits = true;
-    for (const QChar c : w) {
-        if (c == u'.' || c == u'-')
-            return false;
-        allDigits = allDigits && isDigit(c);
+    const QString &text = m_lines.at(l);
+    if (t.cls == SqlTokenClass::Space || t.cls == SqlTokenClass::Comment) {
+        m_gap = true;
+        return;
     }
-    return !allDigits;
+    m_clientPending = true;
+    if (m_statementLine < 0)
+        m_statementLine = l;
+    if (t.cls == SqlTokenClass::ConditionalComment) {
+        m_conditional = true;
+        m_gap = true;
+        return;
+    }
+    if (continuesQuoted && !m_toks.empty()) {
+        // The quoted text goes on from the line before.
+        StatementToken &prev = m_toks.back();
+        if (prev.joined.isNull())
+            prev.joined = QStringView(m_lines.at(prev.line)).mid(prev.start, prev.length).toString();
+        prev.joined += u'\n';
+        prev.joined += QStringView(text).mid(t.start, t.length);
+        m_gap = false;
+        return;
+    }
+    if (!m_gap && isWordClass(t.cls) && !m_toks.empty() && isWordClass(m_toks.back().cls)
+        && m_toks.back().line == l && m_toks.back().start + m_toks.back().length == t.start) {
+        StatementToken &prev = m_toks.back();
+        prev.length += t.length;
+        prev.cls = SqlTokenClass::Identifier;
+        return;
+    }
+    m_toks.push_back({l, t.start, t.length, t.cls, QString()});
+    m_gap = false;
 }
 
-ScriptValue Statement::value(size_t from, size_t to, int emptyLine) const
+void ScriptReader::readLine(int l)
 {
-    ScriptValue v;
-    v.line = from < to ? m_toks[from].line : emptyLine;
-    if (from == to)
-        return v;
-    v.kind = ValueKind::Expression;
-    const Tok &last = m_toks[to - 1];
-    const QStringView lastText = text(to - 1);
-    if (to - from == 1) {
-        if (last.cls == SqlTokenClass::String) {
-            v.kind = ValueKind::Text;
-            v.text = unquote(lastText, u'\'');
-        } else if (last.cls == SqlTokenClass::DelimitedIdentifier && lastText.startsWith(u'"')) {
-            // Without ANSI_QUOTES (the server's default) a double-quoted text is a string.
-            v.kind = ValueKind::Text;
-            v.text = unquote(lastText, u'"');
-        } else if (isWordClass(last.cls)) {
-            if (isWord(from, u"NULL"))
-                v.kind = ValueKind::Null;
-            else if (isWord(from, u"DEFAULT"))
-                v.kind = ValueKind::Default;
-            else if (isWord(from, u"TRUE") || isWord(from, u"FALSE")) {
-                v.kind = ValueKind::Number;
-                v.text = isWord(from, u"TRUE") ? u"1"_s : u"0"_s;
-            } else if (isNumberWord(lastText)) {
-                v.kind = ValueKind::Number;
-                v.text = lastText.toString();
-            } else if (isBareWord(lastText)) {
-                v.kind = ValueKind::BareWord;
-                v.text = lastText.toString();
-            }
+    const QString &line = m_lines.at(l);
+    const bool atRest = m_state == SqlState::Normal || m_state == SqlState::Statement;
+    if (!m_clientPending && atRest && lineCommand(l))
+        return;
+    // Whether a statement has begun is the client's knowledge: it decides
+    // what "--" at the line start and an unclosed "/*" mean.
+    SqlState in = m_state;
+    if (atRest)
+        in = m_clientPending ? SqlState::Statement : SqlState::Normal;
+    else if (in == SqlState::BlockComment || in == SqlState::StatementComment)
+        in = m_clientPending ? SqlState::StatementComment : SqlState::BlockComment;
+    const bool quotedIn = isQuoted(in);
+    qsizetype pos = 0;
+    m_gap = true;
+    for (;;) {
+        const SqlState out = tokenizeSqlLine(QStringView(line).mid(pos), in, m_lineTokens);
+        m_code.assign(size_t(line.size()), false);
+        for (SqlToken &t : m_lineTokens) {
+            t.start += int(pos);
+            if (isCode(t.cls))
+                std::fill(m_code.begin() + t.start, m_code.begin() + t.start + t.length, true);
         }
-        return v;
-    }
-    // 'it''s' (a doubled quote) and 'a' 'b' (texts in a row) are one text each.
-    if (std::all_of(m_toks.begin() + qsizetype(from), m_toks.begin() + qsizetype(to),
-                    [](const Tok &t) { return t.cls == SqlTokenClass::String; })) {
-        v.kind = ValueKind::Text;
-        for (size_t i = from; i < to; ++i) {
-            const Tok &t = m_toks[i];
-            const Tok *prev = i > from ? &m_toks[i - 1] : nullptr;
-            if (prev && prev->joined.isNull() && prev->line == t.line && prev->start + prev->length == t.start)
-                v.text += u'\'';
-            v.text += unquote(text(i), u'\'');
-        }
-        return v;
-    }
-    // Signs before a number: "-1", "- 1", "+-1".
-    bool negative = false;
-    for (size_t i = from; i + 1 < to; ++i) {
-        if (isSymbol(i, u'-'))
-            negative = !negative;
-        else if (!isSymbol(i, u'+'))
-            return v;
-    }
-    if (last.cls == SqlTokenClass::Number && isNumberWord(lastText)) {
-        v.kind = ValueKind::Number;
-        v.text = (negative ? u"-"_s : QString()) + lastText.toString();
-    }
-    return v;
-}
-
-bool Statement::parse(ScriptInsert &insert, QString *why) const
-{
-    const size_t n = m_toks.size();
-    size_t i = 0;
-    if (!isWord(i, u"INSERT")) {
-        *why = u"проверяются только инструкции INSERT … VALUES"_s;
-        return false;
-    }
-    ++i;
-    if (isWord(i, u"INTO"))
-        ++i;
-    if (!name(i, &insert.table)) {
-        *why = u"после INSERT INTO ожидалось имя таблицы"_s;
-        return false;
-    }
-    ++i;
-    if (isSymbol(i, u'.')) {
-        insert.schema = insert.table;
-        if (!name(i + 1, &insert.table)) {
-            *why = u"после имени базы ожидалось имя таблицы"_s;
-            return false;
-        }
-        i += 2;
-    }
-    if (isSymbol(i, u'(')) {
-        insert.hasColumnList = true;
-        ++i;
-        for (;;) {
-            QString column;
-            if (!name(i, &column)) {
-                *why = u"список столбцов не прочитан"_s;
+        const auto delimiterAt = [&](qsizetype p) {
+            if (!QStringView(line).mid(p).startsWith(m_delimiter))
                 return false;
+            for (qsizetype k = p; k < p + m_delimiter.size(); ++k)
+                if (!m_code[size_t(k)])
+                    return false;
+            return true;
+        };
+        qsizetype resume = -1;  // where to read on after a delimiter or client command
+        for (size_t k = 0; k < m_lineTokens.size() && resume < 0; ++k) {
+            const SqlToken &t = m_lineTokens[k];
+            if (!isCode(t.cls)) {
+                take(l, t, quotedIn && pos == 0 && k == 0);
+                continue;
             }
-            insert.columns.append(column);
-            ++i;
-            if (isSymbol(i, u')')) {
-                ++i;
+            qsizetype found = -1;
+            const QChar lead = m_delimiter.front();
+            for (qsizetype p = t.start; p < t.start + t.length && found < 0; ++p)
+                if (line.at(p) == lead && delimiterAt(p))
+                    found = p;
+            if (found >= 0) {
+                if (found > t.start)
+                    take(l, {t.start, int(found - t.start), t.cls}, false);
+                endClientStatement();
+                resume = found + m_delimiter.size();
+                in = SqlState::Normal;
                 break;
             }
-            if (!isSymbol(i, u',')) {
-                *why = u"список столбцов не прочитан"_s;
-                return false;
+            if (t.cls == SqlTokenClass::Identifier && line.at(t.start) == u'\\' && t.start + 1 < line.size()
+                && line.at(t.start + 1) != u'N') {
+                const ClientCommand *command = clientCommandLettered(line.at(t.start + 1));
+                if (!command) {
+                    m_parsed.clientCommands.push_back(
+                        {l, u"«\\%1» — такой команды у клиента нет: он сообщит об ошибке и оставит её в тексте инструкции"_s
+                                .arg(line.at(t.start + 1))});
+                    take(l, t, false);
+                    continue;
+                }
+                resume = t.start + 2;
+                QString argument;
+                if (command->takesArgument) {
+                    // The argument runs to the delimiter, which ends nothing then.
+                    const qsizetype d = line.indexOf(m_delimiter, resume);
+                    argument = line.mid(resume, d < 0 ? -1 : d - resume);
+                    resume = d < 0 ? line.size() : d + m_delimiter.size();
+                }
+                runCommand(*command, l, argument);
+                in = m_clientPending ? SqlState::Statement : SqlState::Normal;
+                break;
             }
-            ++i;
-        }
-    }
-    if (!isWord(i, u"VALUES") && !isWord(i, u"VALUE")) {
-        *why = u"проверяются только инструкции INSERT … VALUES с готовыми значениями"_s;
-        return false;
-    }
-    ++i;
-    for (;;) {
-        if (!isSymbol(i, u'(')) {
-            *why = u"после VALUES ожидалась строка значений в скобках"_s;
-            return false;
-        }
-        ScriptRow row;
-        row.line = m_toks[i].line;
-        int separatorLine = row.line;
-        size_t valueStart = ++i;
-        int depth = 0;
-        for (;; ++i) {
-            if (i >= n) {
-                *why = u"скобка строки значений не закрыта"_s;
-                return false;
+            if (m_delimiter != u";"_s && t.cls == SqlTokenClass::Symbol && line.at(t.start) == u';') {
+                // The client sends it on; the server runs it as separate statements.
+                endStatement();
+                m_batchStart = false;
+                continue;
             }
-            if (isSymbol(i, u'('))
-                ++depth;
-            else if (depth > 0 && isSymbol(i, u')'))
-                --depth;
-            else if (depth == 0 && (isSymbol(i, u',') || isSymbol(i, u')'))) {
-                row.values.push_back(value(valueStart, i, separatorLine));
-                separatorLine = m_toks[i].line;
-                valueStart = i + 1;
-                if (isSymbol(i, u')'))
-                    break;
-            }
+            take(l, t, false);
         }
-        insert.rows.push_back(std::move(row));
-        ++i;
-        if (i == n)
-            return true;
-        if (!isSymbol(i, u',')) {
-            *why = u"после строк значений стоит ещё что-то"_s;
-            return false;
+        if (m_quit)
+            return;
+        if (resume < 0) {
+            if (out != m_state && (isQuoted(out) || isOpenComment(out)))
+                m_openedAt = l;
+            m_state = out;
+            return;
         }
-        ++i;
+        pos = resume;
     }
+}
+
+ParsedScript ScriptReader::read()
+{
+    for (int l = 0; l < m_lines.size() && !m_quit; ++l)
+        readLine(l);
+    if (!m_quit && isQuoted(m_state)) {
+        m_parsed.openString.push_back({m_openedAt, u"строка в кавычках не закрыта до конца скрипта"_s});
+        forgetStatement();
+    } else if (!m_quit && isOpenComment(m_state)) {
+        m_parsed.openComment.push_back({m_openedAt, u"комментарий не закрыт до конца скрипта: всё после него не выполнится"_s});
+    }
+    endClientStatement();
+    return std::move(m_parsed);
 }
 
 } // namespace
 
 ParsedScript parseScript(const QStringList &lines)
 {
-    ParsedScript parsed;
-    std::vector<Tok> toks;
-    std::vector<SqlToken> lineTokens;
-    SqlState state = SqlState::Normal;
-    int statementLine = -1;
-    int statementIndex = 0;
-    bool conditional = false;
-    int openedAt = 0;  // line where the string or comment still open began
-
-    const auto finish = [&] {
-        if (toks.empty() && !conditional) {
-            statementLine = -1;
-            return;
-        }
-        const int line = statementLine < 0 ? 0 : statementLine;
-        ScriptInsert insert;
-        insert.line = line;
-        insert.statement = statementIndex++;
-        QString why;
-        const Statement statement(lines, toks);
-        if (conditional)
-            parsed.notChecked.push_back({line, u"инструкция с условным комментарием /*! … */"_s});
-        else if (statement.parse(insert, &why))
-            parsed.inserts.push_back(std::move(insert));
-        else
-            parsed.notChecked.push_back({line, why});
-        toks.clear();
-        conditional = false;
-        statementLine = -1;
-    };
-
-    for (int l = 0; l < lines.size(); ++l) {
-        const QString &text = lines.at(l);
-        const SqlState in = state;
-        state = tokenizeSqlLine(text, in, lineTokens);
-        if (state != in && state != SqlState::Normal)
-            openedAt = l;
-        bool gap = true;
-        for (size_t k = 0; k < lineTokens.size(); ++k) {
-            const SqlToken &t = lineTokens[k];
-            switch (t.cls) {
-            case SqlTokenClass::Space:
-            case SqlTokenClass::Comment:
-                gap = true;
-                continue;
-            case SqlTokenClass::ConditionalComment:
-                conditional = true;
-                if (statementLine < 0)
-                    statementLine = l;
-                gap = true;
-                continue;
-            default:
-                break;
-            }
-            if (t.cls == SqlTokenClass::Symbol && t.length == 1 && text.at(t.start) == u';') {
-                finish();
-                gap = true;
-                continue;
-            }
-            if (statementLine < 0)
-                statementLine = l;
-            if (k == 0 && in == SqlState::String && t.cls == SqlTokenClass::String && !toks.empty()) {
-                // The string goes on from the line before.
-                Tok &prev = toks.back();
-                if (prev.joined.isNull())
-                    prev.joined = QStringView(lines.at(prev.line)).mid(prev.start, prev.length).toString();
-                prev.joined += u'\n';
-                prev.joined += QStringView(text).mid(t.start, t.length);
-                gap = false;
-                continue;
-            }
-            if (!gap && isWordClass(t.cls) && !toks.empty() && isWordClass(toks.back().cls)
-                && toks.back().line == l && toks.back().start + toks.back().length == t.start) {
-                Tok &prev = toks.back();
-                prev.length += t.length;
-                prev.cls = SqlTokenClass::Identifier;
-                continue;
-            }
-            toks.push_back({l, t.start, t.length, t.cls, QString()});
-            gap = false;
-        }
-    }
-    if (state == SqlState::String) {
-        parsed.openString.push_back({openedAt, u"строка в кавычках не закрыта до конца скрипта"_s});
-        toks.clear();
-        statementLine = -1;
-    } else if (state != SqlState::Normal) {
-        parsed.openComment.push_back({openedAt, u"комментарий не закрыт до конца скрипта: всё после него не выполнится"_s});
-    }
-    finish();
-    return parsed;
+    return ScriptReader(lines).read();
 }

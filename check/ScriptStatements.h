@@ -14,7 +14,7 @@ enum class ValueKind {
     Null,
     Default,
     BareWord,    // unquoted text that the server would read as a column name
-    Expression,  // anything else (a function call, arithmetic): not checked
+    Expression,  // anything else (a function call, arithmetic): not checked; text is its source
 };
 
 struct ScriptValue
@@ -36,7 +36,7 @@ struct ScriptInsert
 {
     int line = 0;       // line where the statement begins
     int statement = 0;  // index of the statement in the script
-    QString schema;     // the qualifier of `db`.`table`, empty when none
+    QString schema;     // the qualifier of `db`.`table`, else the database a "use" above chose; empty when none
     QString table;
     bool hasColumnList = false;
     QStringList columns;
@@ -51,15 +51,32 @@ struct ScriptRemark
     QString text;
 };
 
+// A table whose rows or shape a statement that the check does not read changes.
+struct ScriptTableChange
+{
+    int statement = 0;
+    int line = 0;
+    QString schema;
+    QString table;
+    bool shape = false;  // created, altered, dropped or renamed; otherwise only its rows change
+};
+
 struct ParsedScript
 {
     std::vector<ScriptInsert> inserts;
-    std::vector<ScriptRemark> notChecked;  // one per statement of another shape
-    std::vector<ScriptRemark> openString;  // a string still open at the end of the script
-    std::vector<ScriptRemark> openComment; // a comment still open at the end of the script
+    std::vector<ScriptRemark> notChecked;      // one per statement of another shape
+    std::vector<ScriptRemark> openString;      // a string still open at the end of the script
+    std::vector<ScriptRemark> openComment;     // a comment still open at the end of the script
+    std::vector<ScriptRemark> clientCommands;  // what the command-line client does itself
+    std::vector<ScriptRemark> refused;         // text that the server is sure to refuse
+    std::vector<ScriptTableChange> tableChanges;
 };
 
-// Splits the script into statements with the editor's MySQL tokenizer (a ";"
-// outside strings and comments ends a statement; the last one needs none) and
-// reads every statement of the INSERT ... VALUES shape whose values are literals.
+// Reads the script as the command-line client (mariadb, mysql) runs it and the
+// server reads each statement: the client's comments, its own commands and
+// its DELIMITER; the server's comments, strings and names through the editor's
+// MySQL tokenizer. A delimiter outside strings and comments ends a statement
+// (the last one needs none), and so does ";" under another delimiter, as the
+// client sends such text to the server as several statements. Every statement
+// of the INSERT ... VALUES shape is read with its values.
 ParsedScript parseScript(const QStringList &lines);

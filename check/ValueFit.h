@@ -5,19 +5,33 @@
 struct ColumnInfo;
 struct ScriptValue;
 
-// Why the server would refuse the value for the column, as an operator reads
-// it; an empty text when the value fits or the check cannot tell (an
-// expression, a date). Written for the server's strict mode, where a value
-// that does not fit fails the statement instead of being cut.
-QString valueFitProblem(const ScriptValue &value, const ColumnInfo &column);
+// What the server does with one value of an INSERT for one column, under its
+// default strict mode (STRICT_TRANS_TABLES): whether it takes it, and what the
+// column then keeps, for comparing keys.
+struct ValueFit
+{
+    enum class Verdict {
+        Fits,     // taken, perhaps rounded (990.5 into decimal(9,0)) or cut of trailing blanks
+        Refused,  // the statement fails
+        Unknown,  // the check cannot tell (an expression, a date)
+    };
+    enum class Kept {
+        Unknown,
+        Null,
+        Generated,  // auto_increment or generated column: a value of its own
+        Value,      // `stored`
+    };
 
-// The form in which the server compares the value as a key of that column:
-// a number without sign of zero, leading or trailing zeros; a text folded to
-// one case and without trailing blanks under a case-insensitive collation.
-// Empty when the value takes no part in keys (NULL, an expression, a value
-// that does not fit).
-QString keyForm(const ScriptValue &value, const ColumnInfo &column);
+    Verdict verdict = Verdict::Unknown;
+    QString problem;  // Refused: why, as the operator reads it
+    // Refused, but where strict mode cannot refuse (the rows after the first
+    // of a multi-row INSERT into a table without transactions) the server
+    // keeps `stored` instead and only warns.
+    bool changedInLaterRows = false;
+    Kept kept = Kept::Unknown;
+    // Kept::Value: a number's digits with sign and point (rounded to the
+    // column), a text as the column keeps it, an enum's member.
+    QString stored;
+};
 
-// The key form of a value as the server sends it back; for a number column,
-// empty when the text is no number.
-QString keyFormOfStored(const QString &stored, const ColumnInfo &column);
+ValueFit fitValue(const ScriptValue &value, const ColumnInfo &column);

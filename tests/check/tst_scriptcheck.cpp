@@ -6,14 +6,22 @@
 
 #include "app/EditorPage.h"
 #include "base/Error.h"
+#include "check/KeyLookup.h"
+#include "check/ReadOnlyQuery.h"
 #include "check/ScriptCheck.h"
+#include "check/TableSchema.h"
 #include "db/Connection.h"
 #include "editor/SqlEditor.h"
 
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <mysql.h>
+
 #include <algorithm>
+#include <map>
 
 using namespace Qt::StringLiterals;
 
@@ -57,11 +65,64 @@ QStringList described(const ScriptCheckResult &result)
     return out;
 }
 
-void connectAs(DbConnection &db, const QString &user, const QString &password)
+void connectAs(DbConnection &db, const QString &user, const QString &password,
+               const QString &database = u"vosteldb"_s)
 {
     db.connect(u"localhost"_s, user, password);
     QCOMPARE(db.errorNumber(), 0u);
-    QCOMPARE(db.selectDatabase(u"vosteldb"_s), 0);
+    QCOMPARE(db.selectDatabase(database), 0);
+}
+
+// The stock command-line client as root on the test server, the script on its
+// input in UTF-8 (cp1251 cannot hold every letter the cases need); its
+// standard error.
+QString runClient(const QStringList &arguments, const QString &script)
+{
+    QProcess client;
+    client.start(u"mariadb"_s, QStringList{u"--no-defaults"_s, u"--socket="_s + qEnvironmentVariable("MYSQL_UNIX_PORT"),
+                                          u"--user=root"_s, u"--password=kelp"_s, u"--default-character-set=utf8mb4"_s}
+                                   + arguments);
+    client.write(script.toUtf8());
+    client.closeWriteChannel();
+    client.waitForFinished(60000);
+    return QString::fromUtf8(client.readAllStandardError());
+}
+
+// A fresh copy of the real-shapes database, rows included, for the client to change.
+void copyRealShapes(DbConnection &db)
+{
+    QString sql = u"DROP DATABASE IF EXISTS qm_compare; CREATE DATABASE qm_compare CHARACTER SET utf8mb4;"_s;
+    const char *tables = "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = 'vostelreal'";
+    QVERIFY(mysql_query(db.handle(), tables) == 0);
+    MYSQL_RES *result = mysql_store_result(db.handle());
+    while (MYSQL_ROW row = mysql_fetch_row(result))
+        sql += u"CREATE TABLE qm_compare.%1 LIKE vostelreal.%1; INSERT INTO qm_compare.%1 SELECT * FROM vostelreal.%1;"_s
+                   .arg(QString::fromLatin1(row[0]));
+    mysql_free_result(result);
+    QCOMPARE(runClient({}, sql), QString());
+}
+
+// Per listed statement line, the check's verdict: E (an error), N (not
+// checked), K (a client command), W (only warnings), ok (nothing).
+std::map<int, QString> checkVerdicts(const ScriptCheckResult &result, const std::map<int, QString> &expected)
+{
+    std::map<int, QString> verdicts;
+    for (const auto &[line, verdict] : expected)
+        verdicts[line] = u"ok"_s;
+    const auto rank = [](const QString &v) { return QStringList{u"ok"_s, u"W"_s, u"K"_s, u"N"_s, u"E"_s}.indexOf(v); };
+    for (const ScriptProblem &p : result.problems) {
+        auto it = verdicts.upper_bound(p.line + 1);
+        if (it == verdicts.begin()) {
+            verdicts[0] = u"finding before the first statement: "_s + p.text;
+            continue;
+        }
+        --it;
+        const QString v = p.kind == ProblemKind::Error ? u"E"_s : p.kind == ProblemKind::NotChecked ? u"N"_s
+                        : p.text.startsWith(u"команда клиента"_s) ? u"K"_s : u"W"_s;
+        if (rank(v) > rank(it->second))
+            it->second = v;
+    }
+    return verdicts;
 }
 
 } // namespace
@@ -73,6 +134,11 @@ class tst_ScriptCheck : public QObject
 private Q_SLOTS:
     void findings_data();
     void findings();
+    void agreesWithTheClient_data();
+    void agreesWithTheClient();
+    void lockedTableIsNotChecked();
+    void keysComparedInEveryForm_data();
+    void keysComparedInEveryForm();
     void noConnectionMarksNothing();
     void buttonMarksLogsAndForgets();
 };
@@ -103,11 +169,10 @@ void tst_ScriptCheck::findings_data()
         << blocks({npcStatement(u"abc"_s, u"31"_s, u"300"_s, u"hermaphrodite"_s, u"8.125"_s),
                    shopStatement(u"'7x'"_s, u"NULL"_s), shopStatement(u"2.5"_s, u"99999999999"_s)})
         << QStringList{u"E2 «abc» — не число, а столбец id (int(11)) числовой"_s,
-                       u"E2 у 8.125 знаков после точки больше, чем 2 у столбца collision_radius"_s,
                        u"E2 300 вне диапазона столбца level (tinyint(4))"_s,
                        u"E2 текст из 13 знаков длиннее столбца sex (varchar(8))"_s,
                        u"E5 «7x» — не число"_s, u"E5 NULL в столбце npc_id (int(11)), который не допускает NULL"_s,
-                       u"E8 2.5 — не целое число"_s, u"E8 99999999999 вне диапазона"_s};
+                       u"E8 99999999999 вне диапазона"_s};
     QTest::newRow("references to nothing")
         << blocks({buyStatement(u"99999"_s, u"9"_s, u"1"_s), shopStatement(u"9"_s, u"777777"_s),
                    npcStatement(u"901"_s, u"888888"_s)})
@@ -171,6 +236,188 @@ void tst_ScriptCheck::findings()
     }
 }
 
+void tst_ScriptCheck::agreesWithTheClient_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("verdicts");  // "line:verdict" per statement; the client agrees on E and ok, W, K
+
+    QTest::newRow("a generated trader on the real shapes")
+        << u"INSERT INTO npc (id, idTemplate, name) VALUES (7100, 7001, 'Новый');\n"
+           "INSERT INTO `merchant_shopids` VALUES(7,7001);\nINSERT INTO `merchant_shopids` VALUES(8,7100);\n"
+           "INSERT INTO `merchant_shopids` VALUES(9,'7001      ');\n"
+           "INSERT INTO `merchant_buylists` VALUES (57,990.5,7,1,-1,-1,0,0);\n"
+           "INSERT INTO `merchant_shopids` VALUES(10,7004.0);"_s
+        << u"1:ok 2:ok 3:ok 4:ok 5:ok 6:W"_s;
+    QTest::newRow("text keys as the server compares them")
+        << u"INSERT INTO shop_notes VALUES ('abc ');\nINSERT INTO shop_titles (title) VALUES ('résumé');\n"
+           "INSERT INTO shop_titles (title) VALUES ('ёль');\nINSERT INTO shop_notes VALUES ('x'), ('x ');\n"
+           "INSERT INTO shop_notes VALUES ('Abc');\nINSERT INTO shop_titles (title) VALUES ('ABC'), ('abc');"_s
+        << u"1:E 2:E 3:E 4:E 5:ok 6:E"_s;
+    QTest::newRow("rows inserted above, and a failed statement's rows taken back")
+        << u"INSERT INTO shop_notes VALUES ('q');\nINSERT INTO shop_notes VALUES ('Q ');\n"
+           "INSERT INTO shop_notes VALUES ('q  ');\nINSERT INTO shop_notes VALUES ('r'), ('abc');\n"
+           "INSERT INTO shop_notes VALUES ('r');"_s
+        << u"1:ok 2:ok 3:E 4:E 5:ok"_s;
+    QTest::newRow("a table without transactions keeps the rows before a failing one")
+        << u"INSERT INTO merchant_shopids VALUES (600, '7001'), (500, '7002');\n"
+           "INSERT INTO merchant_shopids VALUES (600, '7002');\n"
+           "INSERT INTO merchant_shopids VALUES (601, '7001'), (602, '7001234567');\n"
+           "INSERT INTO merchant_shopids VALUES (603, '7001234567'), (604, '7001');"_s
+        << u"1:E 2:E 3:W 4:E"_s;
+    QTest::newRow("strict mode")
+        << u"INSERT INTO npc (id, idTemplate, sex) VALUES (7200, 7001, 0);\n"
+           "INSERT INTO npc (id, idTemplate, sex) VALUES (7201, 7001, 'MALE ');\n"
+           "INSERT INTO npc (id, idTemplate, sex) VALUES (7202, 7001, 2);\n"
+           "INSERT INTO npc (id, idTemplate, level) VALUES (7203, 7001, 99.5);\n"
+           "INSERT INTO npc (id, idTemplate, level) VALUES (7204, 7001, 98.5);\n"
+           "INSERT INTO npc (id, idTemplate, name) VALUES (7205, 7001, NULL);\n"
+           "INSERT INTO npc (id, idTemplate, title) VALUES (7206, 7001, REPEAT('x', 50));\n"
+           "INSERT INTO npc (id, idTemplate, sex) VALUES (7207, 7001, 'none');"_s
+        << u"1:E 2:ok 3:ok 4:E 5:ok 6:E 7:N 8:E"_s;
+    QTest::newRow("keys made of defaults")
+        << u"INSERT INTO merchant_buylists (item_id, price) VALUES (57, 10), (1060, 10);\n"
+           "INSERT INTO merchant_buylists (item_id, price, shop_id) VALUES (57, 10, 0.2);\n"
+           "INSERT INTO shop_titles (title) VALUES ('новая'), ('другая');"_s
+        << u"1:E 2:E 3:ok"_s;
+    QTest::newRow("comments as the server and the client read them")
+        << u"INSERT INTO merchant_shopids#note\nVALUES (700, '7001');\n"
+           "INSERT INTO merchant_shopids VALUES (701, '7001') --x\n;\n"
+           "INSERT INTO merchant_shopids VALUES (702 --1\n, '7001');\n"
+           "--x INSERT INTO merchant_shopids VALUES (500, '7001');\n"
+           "/*M! INSERT INTO merchant_shopids VALUES (500, '7001') */;\n"
+           "INSERT INTO merchant_shopids VALUES (704, '7001'); -- (500, '7001');"_s
+        << u"1:ok 3:E 5:N 8:N 9:ok"_s;
+    QTest::newRow("client commands")
+        << u"\\! echo x\nINSERT INTO merchant_shopids VALUES (500, '7001');\nsystem echo x\n"
+           "INSERT INTO merchant_shopids VALUES (710, '7001');\nDELIMITER //\n"
+           "INSERT INTO merchant_shopids VALUES (711, '7001'); INSERT INTO merchant_shopids VALUES (500, '7001')//\n"
+           "DELIMITER ;\nINSERT INTO merchant_shopids VALUES (711, '7001');\nsource /nonexistent/x.sql\n"
+           "INSERT INTO merchant_shopids VALUES (712, '7001') \\g INSERT INTO merchant_shopids VALUES (712, '7001');\n"
+           "quit;"_s
+        << u"1:K 2:E 3:K 4:ok 5:K 6:E 7:K 8:E 9:K 10:E 11:E"_s;
+    QTest::newRow("what the check does not read is counted")
+        << u"DROP TABLE IF EXISTS nothing_here;\nUPDATE npc SET level = 1 WHERE id = 0;\nSET @a = 1;\n"
+           "INSERT INTO merchant_shopids VALUES (499+1, '7001');\nINSERT INTO merchant_shopids VALUES (2--1, '7001');\n"
+           "DELETE FROM merchant_shopids WHERE shop_id = 500;\nINSERT INTO merchant_shopids VALUES (500, '7001');\n"
+           "INSERT IGNORE INTO merchant_shopids VALUES (500, '7001');"_s
+        << u"1:N 2:N 3:N 4:N 5:N 6:N 7:N 8:N"_s;
+    QTest::newRow("keys as the columns keep them")
+        << u"INSERT INTO shop_titles VALUES (NULL, 'новое');\nINSERT INTO shop_titles VALUES (1, 'другое');\n"
+           "INSERT INTO shop_titles (id, title) VALUES (0, 'x1'), (0, 'x2');\n"
+           "INSERT INTO npc (id, idTemplate, name) VALUES (7400, 7001, 'a'), (7400.4, 7001, 'b');\n"
+           "INSERT INTO merchant_shopids VALUES ('740', '7001'), (' 741 ', '7001'), (740.0, '7001');\n"
+           "INSERT INTO shop_notes VALUES ('it''s'), (\"it\\'s\");\n"
+           "INSERT INTO merchant_buylists (item_id) VALUES (1), ('abc');"_s
+        << u"1:ok 2:E 3:ok 4:E 5:E 6:E 7:E"_s;
+    QTest::newRow("faults both see")
+        << u"INSERT INTO npc (id, idTemplate) VALUES (7001, 7001);\n"
+           "INSERT INTO npc (id, idTemplate, title) VALUES (7300, 7001, '0123456789012345678901234567890123456789012345');\n"
+           "INSERT INTO npc (id, idTemplate) VALUES (999999999999, 7001);\nINSERT INTO npc (id, idTemplate) VALUES (NULL, 7001);\n"
+           "INSERT INTO nothing (a) VALUES (1);\nINSERT INTO npc (id, nosuch) VALUES (7301, 1);\n"
+           "INSERT INTO merchant_shopids VALUES (720);\nINSERT INTO merchant_shopids VALUES (721,);\n"
+           "INSERT INTO merchant_shopids VALUES (722, abc);\nINSERT INTO npc (id, idTemplate) VALUES (7302, 1);\n"
+           "INSERT INTO npc (name) VALUES ('Без номера');\nINSERT INTO npc (id, idTemplate, name) VALUES (7303, 7001, 'открыта);"_s
+        << u"1:E 2:E 3:E 4:E 5:E 6:E 7:E 8:E 9:E 10:W 11:W 12:E"_s;
+}
+
+void tst_ScriptCheck::agreesWithTheClient()
+{
+    QFETCH(QString, script);
+    QFETCH(QString, verdicts);
+    std::map<int, QString> expected;
+    for (const QString &pair : verdicts.split(u' '))
+        expected[pair.section(u':', 0, 0).toInt()] = pair.section(u':', 1);
+
+    DbConnection db;
+    connectAs(db, u"root"_s, u"kelp"_s);
+    copyRealShapes(db);
+    QCOMPARE(db.selectDatabase(u"qm_compare"_s), 0);
+    const ScriptCheckResult result = checkScript(script.split(u'\n'), db);
+    const std::map<int, QString> found = checkVerdicts(result, expected);
+
+    // The client with --force reports each failing statement at the line it begins on.
+    const QString errors = runClient({u"--force"_s, u"qm_compare"_s}, script);
+    std::map<int, QString> client;
+    static const QRegularExpression failing(u"^ERROR \\d+ \\(\\w+\\) at line (\\d+)"_s, QRegularExpression::MultilineOption);
+    for (const QRegularExpressionMatch &m : failing.globalMatch(errors))
+        client[m.captured(1).toInt()] = u"E"_s;
+
+    QStringList disagreements;
+    for (const auto &[line, want] : expected) {
+        const QString check = found.at(line);
+        const QString server = client.count(line) ? u"E"_s : u"ok"_s;
+        if (check != want || (want != u"N"_s && server != (want == u"E"_s ? u"E"_s : u"ok"_s)))
+            disagreements << u"line %1: expected %2, check %3, client %4"_s.arg(line).arg(want, check, server);
+    }
+    for (const auto &[line, verdict] : client)
+        if (!expected.count(line))
+            disagreements << u"line %1: the client fails a statement the table does not list"_s.arg(line);
+    if (found.count(0))
+        disagreements << found.at(0);
+    QVERIFY2(disagreements.isEmpty(), qPrintable(disagreements.join(u"; "_s) + u"\n"_s + described(result).join(u"\n"_s)
+                                                 + u"\n"_s + errors));
+}
+
+void tst_ScriptCheck::lockedTableIsNotChecked()
+{
+    // Another session holds a table; the check waits for it only briefly,
+    // marks what it could not read and checks the rest.
+    DbConnection holder;
+    connectAs(holder, u"root"_s, u"kelp"_s, u"vostelreal"_s);
+    QVERIFY(mysql_query(holder.handle(), "LOCK TABLES merchant_shopids WRITE") == 0);
+    DbConnection db;
+    connectAs(db, u"reader"_s, u"reader"_s, u"vostelreal"_s);
+    const ScriptCheckResult result = checkScript(
+        {u"INSERT INTO merchant_shopids VALUES (500, '7001'), (501, '7002');"_s,
+         u"INSERT INTO npc (id, idTemplate) VALUES (7001, 7001);"_s},
+        db);
+    QVERIFY(mysql_query(holder.handle(), "UNLOCK TABLES") == 0);
+    const QStringList found = described(result);
+    QCOMPARE(found.size(), 3);
+    QVERIFY2(found.at(0).startsWith(u"N1 ключ shop_id = 500: таблицу merchant_shopids дольше"_s), qPrintable(found.join(u'|')));
+    QVERIFY2(found.at(1).startsWith(u"N1 ключ shop_id = 501"_s), qPrintable(found.join(u'|')));
+    QVERIFY2(found.at(2).startsWith(u"E2 ключ id = 7001 уже есть в таблице npc"_s), qPrintable(found.join(u'|')));
+    QCOMPARE(result.notChecked, 2);
+}
+
+void tst_ScriptCheck::keysComparedInEveryForm_data()
+{
+    // The SQL the comparison takes on this server, on MariaDB before 10.3 and on servers without window functions.
+    QTest::addColumn<bool>("mariaDb");
+    QTest::addColumn<int>("version");
+    QTest::newRow("values table") << true << 101100;
+    QTest::newRow("union") << true << 100200;
+    QTest::newRow("union without windows") << false << 50700;
+}
+
+void tst_ScriptCheck::keysComparedInEveryForm()
+{
+    QFETCH(bool, mariaDb);
+    QFETCH(int, version);
+    DbConnection db;
+    connectAs(db, u"reader"_s, u"reader"_s, u"vostelreal"_s);
+    ReadOnlyQuery query(db);
+    query.setDialect({mariaDb, static_cast<unsigned long>(version)});
+    const DatabaseSchema schema = readSchema(query);
+    const auto probe = [&](const char *table, std::vector<int> columns, std::vector<std::vector<QString>> tuples) {
+        KeyProbe p;
+        p.table = schema.find(QString::fromLatin1(table));
+        p.tableColumns = columns;
+        for (int c : columns)
+            p.form.push_back(&p.table->columns[size_t(c)]);
+        p.tuples = std::move(tuples);
+        std::optional<ReadOnlyQuery::Limit> stoppedBy;
+        const std::optional<KeyAnswer> a = probeKeys(query, p, &stoppedBy);
+        QStringList out;  // "same:inTable" per tuple
+        for (size_t i = 0; a && i < a->sameAs.size(); ++i)
+            out << u"%1:%2"_s.arg(a->sameAs[i]).arg(a->inTable[i] ? 1 : 0);
+        return out.join(u' ');
+    };
+    QCOMPARE(probe("shop_notes", {0}, {{u"abc "_s}, {u"x"_s}, {u"x "_s}, {u"Abc"_s}}), u"0:1 1:0 1:0 3:0"_s);
+    QCOMPARE(probe("shop_titles", {1}, {{u"Résumé"_s}, {u"ёль"_s}, {u"ЕЛЬ "_s}, {u"new"_s}}), u"0:1 1:1 1:1 3:0"_s);
+    QCOMPARE(probe("merchant_buylists", {2, 3}, {{u"7"_s, u"2"_s}, {u"500"_s, u"1"_s}, {u"7"_s, u"2"_s}}), u"0:0 1:1 0:0"_s);
+}
+
 void tst_ScriptCheck::noConnectionMarksNothing()
 {
     DbConnection never;
@@ -202,7 +449,7 @@ void tst_ScriptCheck::buttonMarksLogsAndForgets()
     editor->mirrorPane(script);
 
     QTest::mouseClick(page.findChild<QPushButton *>(u"Button9"_s), Qt::LeftButton);
-    QCOMPARE(shell.log, QStringList{u"10:00:01  Скрипт проверен: ошибок 1, предупреждений 1"_s});
+    QCOMPARE(shell.log, QStringList{u"10:00:01  Скрипт проверен: ошибок 1, предупреждений 1, не проверено 0"_s});
     QVERIFY(editor->hasLineMarks());
     QCOMPARE(editor->annotation(100),
              u"Ошибка: ключ shop_id, order = 9, 1 уже вставляет строка 2 скрипта\n"

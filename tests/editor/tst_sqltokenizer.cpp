@@ -78,6 +78,10 @@ void tst_SqlTokenizer::tokens_data()
     const SqlState B = SqlState::BlockComment;
     const SqlState S = SqlState::String;
     const SqlState K = SqlState::ConditionalComment;
+    const SqlState T = SqlState::Statement;
+    const SqlState SC = SqlState::StatementComment;
+    const SqlState DQ = SqlState::DoubleQuoted;
+    const SqlState BQ = SqlState::BackQuoted;
 
     // Rule 1: the end of a line.
     QTest::newRow("empty line keeps normal") << N << QString() << QStringList() << N;
@@ -85,88 +89,109 @@ void tst_SqlTokenizer::tokens_data()
     QTest::newRow("empty line inside string") << S << QString() << QStringList() << S;
     // Rule 2: blanks and control characters.
     QTest::newRow("run of blanks and controls is one space")
-        << N << u" \t\x01\x1f x"_s << QStringList{u"_: \t\x01\x1f "_s, u"I:x"_s} << N;
+        << N << u" \t\x01\x1f x"_s << QStringList{u"_: \t\x01\x1f "_s, u"I:x"_s} << T;
     // Rule 3: "#".
     QTest::newRow("generated comment line is one comment")
         << N << u"#npc  Trader Торговец 'x"_s << QStringList{u"C:#npc  Trader Торговец 'x"_s} << N;
     QTest::newRow("hash after a statement")
         << N << u"SELECT 1;#x"_s << QStringList{u"R:SELECT"_s, u"_: "_s, u"N:1"_s, u"Y:;"_s, u"C:#x"_s} << N;
     // Rule 4: "-".
-    QTest::newRow("double dash without blank is a comment")
-        << N << u"a--b /*"_s << QStringList{u"I:a"_s, u"C:--b /*"_s} << N;
+    QTest::newRow("double dash without blank inside a statement is not a comment")
+        << N << u"a--b /*"_s << QStringList{u"I:a"_s, u"Y:-"_s, u"Y:-"_s, u"I:b"_s, u"_: "_s, u"C:/*"_s} << SC;
+    QTest::newRow("double dash and a blank or control inside a statement")
+        << N << u"a-- b"_s << QStringList{u"I:a"_s, u"C:-- b"_s} << T;
+    QTest::newRow("double dash at the line end") << T << u"a--"_s << QStringList{u"I:a"_s, u"C:--"_s} << T;
+    QTest::newRow("double dash before a statement needs no blank")
+        << N << u"--b; x"_s << QStringList{u"C:--b; x"_s} << N;
+    QTest::newRow("double dash after a semicolon") << T << u"a;--b"_s << QStringList{u"I:a"_s, u"Y:;"_s, u"C:--b"_s} << N;
+    QTest::newRow("a block comment does not begin a statement")
+        << N << u"/* x */--y"_s << QStringList{u"C:/* x */"_s, u"C:--y"_s} << N;
+    QTest::newRow("a block comment inside a statement goes on")
+        << N << u"a /* x"_s << QStringList{u"I:a"_s, u"_: "_s, u"C:/* x"_s} << SC;
+    QTest::newRow("after a block comment inside a statement")
+        << SC << u"x */--y"_s << QStringList{u"C:x */"_s, u"Y:-"_s, u"Y:-"_s, u"I:y"_s} << T;
     QTest::newRow("single dash is a symbol")
-        << N << u"a-b"_s << QStringList{u"I:a"_s, u"Y:-"_s, u"I:b"_s} << N;
-    QTest::newRow("minus before a number") << N << u"-1"_s << QStringList{u"Y:-"_s, u"N:1"_s} << N;
+        << N << u"a-b"_s << QStringList{u"I:a"_s, u"Y:-"_s, u"I:b"_s} << T;
+    QTest::newRow("minus before a number") << N << u"-1"_s << QStringList{u"Y:-"_s, u"N:1"_s} << T;
     // Rule 5: "/".
     QTest::newRow("block comment closed on the line")
-        << N << u"/* x */y"_s << QStringList{u"C:/* x */"_s, u"I:y"_s} << N;
-    QTest::newRow("block comment left open")
-        << N << u"a /* x"_s << QStringList{u"I:a"_s, u"_: "_s, u"C:/* x"_s} << B;
+        << N << u"/* x */y"_s << QStringList{u"C:/* x */"_s, u"I:y"_s} << T;
+    QTest::newRow("block comment left open") << N << u"/* x"_s << QStringList{u"C:/* x"_s} << B;
     QTest::newRow("slash star slash does not close")
         << N << u"/*/"_s << QStringList{u"C:/*/"_s} << B;
-    QTest::newRow("empty block comment") << N << u"/**/1"_s << QStringList{u"C:/**/"_s, u"N:1"_s} << N;
+    QTest::newRow("empty block comment") << N << u"/**/1"_s << QStringList{u"C:/**/"_s, u"N:1"_s} << T;
     QTest::newRow("block comment goes on")
         << B << u"still -- not"_s << QStringList{u"C:still -- not"_s} << B;
     QTest::newRow("block comment ends")
-        << B << u"end */ SELECT"_s << QStringList{u"C:end */"_s, u"_: "_s, u"R:SELECT"_s} << N;
+        << B << u"end */ SELECT"_s << QStringList{u"C:end */"_s, u"_: "_s, u"R:SELECT"_s} << T;
     QTest::newRow("star slash first on the line ends it")
-        << B << u"*/x"_s << QStringList{u"C:*/"_s, u"I:x"_s} << N;
+        << B << u"*/x"_s << QStringList{u"C:*/"_s, u"I:x"_s} << T;
     QTest::newRow("conditional comment closed")
         << N << u"/*!40101 SET */;"_s << QStringList{u"K:/*!40101 SET */"_s, u"Y:;"_s} << N;
     QTest::newRow("conditional comment left open")
         << N << u"/*!40101 SET"_s << QStringList{u"K:/*!40101 SET"_s} << K;
+    QTest::newRow("conditional comment of this server kind")
+        << N << u"/*M!100101 SET */ x"_s << QStringList{u"K:/*M!100101 SET */"_s, u"_: "_s, u"I:x"_s} << T;
     QTest::newRow("conditional comment goes on") << K << u"x = 1"_s << QStringList{u"K:x = 1"_s} << K;
     QTest::newRow("conditional comment ends")
-        << K << u"x */1"_s << QStringList{u"K:x */"_s, u"N:1"_s} << N;
+        << K << u"x */1"_s << QStringList{u"K:x */"_s, u"N:1"_s} << T;
     QTest::newRow("slash equals and slash")
-        << N << u"a/=b/c"_s << QStringList{u"I:a"_s, u"Y:/="_s, u"I:b"_s, u"Y:/"_s, u"I:c"_s} << N;
+        << N << u"a/=b/c"_s << QStringList{u"I:a"_s, u"Y:/="_s, u"I:b"_s, u"Y:/"_s, u"I:c"_s} << T;
     // Rule 6: strings.
-    QTest::newRow("string") << N << u"'abc',"_s << QStringList{u"S:'abc'"_s, u"Y:,"_s} << N;
+    QTest::newRow("string") << N << u"'abc',"_s << QStringList{u"S:'abc'"_s, u"Y:,"_s} << T;
     QTest::newRow("escaped quote stays inside")
-        << N << u"'it\\'s' x"_s << QStringList{u"S:'it\\'s'"_s, u"_: "_s, u"I:x"_s} << N;
+        << N << u"'it\\'s' x"_s << QStringList{u"S:'it\\'s'"_s, u"_: "_s, u"I:x"_s} << T;
     QTest::newRow("escaped backslash before the closing quote")
-        << N << u"'a\\\\' b"_s << QStringList{u"S:'a\\\\'"_s, u"_: "_s, u"I:b"_s} << N;
+        << N << u"'a\\\\' b"_s << QStringList{u"S:'a\\\\'"_s, u"_: "_s, u"I:b"_s} << T;
     QTest::newRow("doubled quote makes two adjoining strings")
-        << N << u"'a''b'"_s << QStringList{u"S:'a'"_s, u"S:'b'"_s} << N;
+        << N << u"'a''b'"_s << QStringList{u"S:'a'"_s, u"S:'b'"_s} << T;
     QTest::newRow("string left open") << N << u"x 'abc"_s << QStringList{u"I:x"_s, u"_: "_s, u"S:'abc"_s} << S;
     QTest::newRow("backslash at the end keeps it open") << N << u"'abc\\"_s << QStringList{u"S:'abc\\"_s} << S;
     QTest::newRow("string goes on") << S << u"no quote # here"_s << QStringList{u"S:no quote # here"_s} << S;
     QTest::newRow("string ends on the next line")
-        << S << u"def', 1"_s << QStringList{u"S:def'"_s, u"Y:,"_s, u"_: "_s, u"N:1"_s} << N;
-    QTest::newRow("quote first on the next line ends it") << S << u"'x"_s << QStringList{u"S:'"_s, u"I:x"_s} << N;
+        << S << u"def', 1"_s << QStringList{u"S:def'"_s, u"Y:,"_s, u"_: "_s, u"N:1"_s} << T;
+    QTest::newRow("quote first on the next line ends it") << S << u"'x"_s << QStringList{u"S:'"_s, u"I:x"_s} << T;
     // Rule 7: delimited identifiers.
-    QTest::newRow("back-quoted name") << N << u"`npc`"_s << QStringList{u"D:`npc`"_s} << N;
-    QTest::newRow("double-quoted name") << N << u"\"a b\"."_s << QStringList{u"D:\"a b\""_s, u"Y:."_s} << N;
-    QTest::newRow("doubled delimiter stays inside") << N << u"`a``b`c"_s << QStringList{u"D:`a``b`"_s, u"I:c"_s} << N;
-    QTest::newRow("doubled double quote stays inside") << N << u"\"a\"\"b\""_s << QStringList{u"D:\"a\"\"b\""_s} << N;
-    QTest::newRow("line end closes a delimited name") << N << u"`abc"_s << QStringList{u"D:`abc"_s} << N;
-    QTest::newRow("other quote inside") << N << u"`a\"'b`"_s << QStringList{u"D:`a\"'b`"_s} << N;
+    QTest::newRow("back-quoted name") << N << u"`npc`"_s << QStringList{u"D:`npc`"_s} << T;
+    QTest::newRow("double-quoted name") << N << u"\"a b\"."_s << QStringList{u"D:\"a b\""_s, u"Y:."_s} << T;
+    QTest::newRow("doubled delimiter stays inside") << N << u"`a``b`c"_s << QStringList{u"D:`a``b`"_s, u"I:c"_s} << T;
+    QTest::newRow("doubled double quote stays inside") << N << u"\"a\"\"b\""_s << QStringList{u"D:\"a\"\"b\""_s} << T;
+    QTest::newRow("a back-quoted name goes on over the line end") << N << u"`a\\bc"_s << QStringList{u"D:`a\\bc"_s} << BQ;
+    QTest::newRow("back-quoted name ends on the next line")
+        << BQ << u"x` y"_s << QStringList{u"D:x`"_s, u"_: "_s, u"I:y"_s} << T;
+    QTest::newRow("backslash escapes in double quotes")
+        << N << u"\"a\\\"b\" \"c"_s << QStringList{u"D:\"a\\\"b\""_s, u"_: "_s, u"D:\"c"_s} << DQ;
+    QTest::newRow("double-quoted text ends on the next line")
+        << DQ << u"x\", 1"_s << QStringList{u"D:x\""_s, u"Y:,"_s, u"_: "_s, u"N:1"_s} << T;
+    QTest::newRow("other quote inside") << N << u"`a\"'b`"_s << QStringList{u"D:`a\"'b`"_s} << T;
     // Rule 8: "[", "@", ":".
     QTest::newRow("one-character symbols")
-        << N << u"@a:[b"_s << QStringList{u"Y:@"_s, u"I:a"_s, u"Y::"_s, u"Y:["_s, u"I:b"_s} << N;
-    QTest::newRow("doubled at is two symbols") << N << u"@@"_s << QStringList{u"Y:@"_s, u"Y:@"_s} << N;
+        << N << u"@a:[b"_s << QStringList{u"Y:@"_s, u"I:a"_s, u"Y::"_s, u"Y:["_s, u"I:b"_s} << T;
+    QTest::newRow("doubled at is two symbols") << N << u"@@"_s << QStringList{u"Y:@"_s, u"Y:@"_s} << T;
     // Rule 9: numbers.
-    QTest::newRow("integer") << N << u"57,"_s << QStringList{u"N:57"_s, u"Y:,"_s} << N;
-    QTest::newRow("decimal") << N << u"1.5"_s << QStringList{u"N:1.5"_s} << N;
+    QTest::newRow("integer") << N << u"57,"_s << QStringList{u"N:57"_s, u"Y:,"_s} << T;
+    QTest::newRow("decimal") << N << u"1.5"_s << QStringList{u"N:1.5"_s} << T;
     QTest::newRow("number stops before two dots")
-        << N << u"1..5"_s << QStringList{u"N:1"_s, u"Y:."_s, u"Y:."_s, u"N:5"_s} << N;
+        << N << u"1..5"_s << QStringList{u"N:1"_s, u"Y:."_s, u"Y:."_s, u"N:5"_s} << T;
     QTest::newRow("number with dot stops before two dots")
-        << N << u"1.2..3"_s << QStringList{u"N:1.2"_s, u"Y:."_s, u"Y:."_s, u"N:3"_s} << N;
-    QTest::newRow("dashes belong to a number") << N << u"2026-12-08"_s << QStringList{u"N:2026-12-08"_s} << N;
-    QTest::newRow("number runs into a double dash") << N << u"5--3"_s << QStringList{u"N:5--3"_s} << N;
-    QTest::newRow("letters end a number") << N << u"1e5"_s << QStringList{u"N:1"_s, u"I:e5"_s} << N;
-    QTest::newRow("trailing dot") << N << u"7."_s << QStringList{u"N:7."_s} << N;
+        << N << u"1.2..3"_s << QStringList{u"N:1.2"_s, u"Y:."_s, u"Y:."_s, u"N:3"_s} << T;
+    QTest::newRow("dashes belong to a number") << N << u"2026-12-08"_s << QStringList{u"N:2026-12-08"_s} << T;
+    QTest::newRow("number runs into a double dash") << N << u"5--3"_s << QStringList{u"N:5--3"_s} << T;
+    QTest::newRow("number stops before a comment")
+        << N << u"5-- 3"_s << QStringList{u"N:5"_s, u"C:-- 3"_s} << T;
+    QTest::newRow("letters end a number") << N << u"1e5"_s << QStringList{u"N:1"_s, u"I:e5"_s} << T;
+    QTest::newRow("trailing dot") << N << u"7."_s << QStringList{u"N:7."_s} << T;
     // Rule 10: words.
     QTest::newRow("words by list in any case")
         << N << u"insert Into vAlUeS null tinyint concat x"_s
         << QStringList{u"F:insert"_s, u"_: "_s, u"R:Into"_s, u"_: "_s, u"R:vAlUeS"_s, u"_: "_s, u"R:null"_s,
                        u"_: "_s, u"T:tinyint"_s, u"_: "_s, u"F:concat"_s, u"_: "_s, u"I:x"_s}
-        << N;
-    QTest::newRow("digits, hash and dollar inside a word")
-        << N << u"INT1 a#1$b _x"_s << QStringList{u"R:INT1"_s, u"_: "_s, u"I:a#1$b"_s, u"_: "_s, u"I:_x"_s} << N;
-    QTest::newRow("word touching a listed word is not listed") << N << u"INTOx"_s << QStringList{u"I:INTOx"_s} << N;
+        << T;
+    QTest::newRow("digits and dollar inside a word, a hash ends it")
+        << N << u"INT1 a1$b _x#y"_s << QStringList{u"R:INT1"_s, u"_: "_s, u"I:a1$b"_s, u"_: "_s, u"I:_x"_s, u"C:#y"_s} << T;
+    QTest::newRow("word touching a listed word is not listed") << N << u"INTOx"_s << QStringList{u"I:INTOx"_s} << T;
     QTest::newRow("listed word then parenthesis")
-        << N << u"NOW()"_s << QStringList{u"F:NOW"_s, u"Y:("_s, u"Y:)"_s} << N;
+        << N << u"NOW()"_s << QStringList{u"F:NOW"_s, u"Y:("_s, u"Y:)"_s} << T;
     // Rule 11: operators.
     const QStringList operators = {u"&&"_s, u"&="_s, u"!="_s, u"%="_s, u"*="_s, u"^="_s, u"<<"_s, u"<<="_s,
                                    u"<="_s, u"=="_s, u"=>"_s, u">="_s, u">>"_s, u"|="_s, u"||"_s, u"++"_s,
@@ -175,24 +200,24 @@ void tst_SqlTokenizer::tokens_data()
     for (const QString &op : operators)
         operatorTokens << u"Y:"_s + op << u"_: "_s;
     operatorTokens.removeLast();
-    QTest::newRow("two-character operators") << N << operators.join(u' ') << operatorTokens << N;
+    QTest::newRow("two-character operators") << N << operators.join(u' ') << operatorTokens << T;
     QTest::newRow("operators back to back")
-        << N << u"&&&=<<<=>>="_s << QStringList{u"Y:&&"_s, u"Y:&="_s, u"Y:<<"_s, u"Y:<="_s, u"Y:>>"_s, u"Y:="_s} << N;
+        << N << u"&&&=<<<=>>="_s << QStringList{u"Y:&&"_s, u"Y:&="_s, u"Y:<<"_s, u"Y:<="_s, u"Y:>>"_s, u"Y:="_s} << T;
     QTest::newRow("less-equal after less-less-equal")
-        << N << u"<=<<="_s << QStringList{u"Y:<="_s, u"Y:<<="_s} << N;
+        << N << u"<=<<="_s << QStringList{u"Y:<="_s, u"Y:<<="_s} << T;
     QTest::newRow("pairs not in the list are two symbols")
-        << N << u"=<-=~!"_s << QStringList{u"Y:="_s, u"Y:<"_s, u"Y:-"_s, u"Y:="_s, u"Y:~"_s, u"Y:!"_s} << N;
-    QTest::newRow("NUL is a symbol") << N << u"a\0b"_s << QStringList{u"I:a"_s, u"Y:\0"_s, u"I:b"_s} << N;
+        << N << u"=<-=~!"_s << QStringList{u"Y:="_s, u"Y:<"_s, u"Y:-"_s, u"Y:="_s, u"Y:~"_s, u"Y:!"_s} << T;
+    QTest::newRow("NUL is a symbol") << N << u"a\0b"_s << QStringList{u"I:a"_s, u"Y:\0"_s, u"I:b"_s} << T;
     // Rule 12: "$", "\", DEL and everything above.
     QTest::newRow("dollar, backslash and DEL")
-        << N << u"$\\\x7f"_s << QStringList{u"I:$"_s, u"I:\\"_s, u"I:\x7f"_s} << N;
+        << N << u"$\\\x7f"_s << QStringList{u"I:$"_s, u"I:\\"_s, u"I:\x7f"_s} << T;
     QTest::newRow("each Cyrillic letter is a token")
-        << N << u"Эльф1"_s << QStringList{u"I:Э"_s, u"I:л"_s, u"I:ь"_s, u"I:ф"_s, u"N:1"_s} << N;
-    QTest::newRow("Latin word runs up to a Cyrillic letter") << N << u"abЖ"_s << QStringList{u"I:ab"_s, u"I:Ж"_s} << N;
+        << N << u"Эльф1"_s << QStringList{u"I:Э"_s, u"I:л"_s, u"I:ь"_s, u"I:ф"_s, u"N:1"_s} << T;
+    QTest::newRow("Latin word runs up to a Cyrillic letter") << N << u"abЖ"_s << QStringList{u"I:ab"_s, u"I:Ж"_s} << T;
     QTest::newRow("surrogate pair is one character")
-        << N << u"\U0001F600x"_s << QStringList{u"I:\U0001F600"_s, u"I:x"_s} << N;
+        << N << u"\U0001F600x"_s << QStringList{u"I:\U0001F600"_s, u"I:x"_s} << T;
     QTest::newRow("lone surrogate is one character")
-        << N << QString(QChar(0xD800)) + u"a"_s << QStringList{u"I:"_s + QChar(0xD800), u"I:a"_s} << N;
+        << N << QString(QChar(0xD800)) + u"a"_s << QStringList{u"I:"_s + QChar(0xD800), u"I:a"_s} << T;
 
     // Whole generated lines.
     QTest::newRow("merchant buylist statement")
@@ -235,7 +260,7 @@ void tst_SqlTokenizer::highCharactersAreOneIdentifierEach()
         line.append(QChar(c));
     line.append(u"ЁёЄєІіЇїЎў№"_s);
     std::vector<SqlToken> tokens;
-    QCOMPARE(tokenizeSqlLine(line, SqlState::Normal, tokens), SqlState::Normal);
+    QCOMPARE(tokenizeSqlLine(line, SqlState::Normal, tokens), SqlState::Statement);
     QCOMPARE(qsizetype(tokens.size()), line.size());
     for (std::size_t i = 0; i < tokens.size(); ++i) {
         QCOMPARE(tokens[i].start, int(i));
@@ -300,7 +325,7 @@ void tst_SqlTokenizer::carriedStateAcrossLines()
         u"#done"_s,
     };
     const QList<SqlState> outs = {SqlState::BlockComment, SqlState::String, SqlState::Normal,
-                                  SqlState::ConditionalComment, SqlState::Normal, SqlState::Normal};
+                                  SqlState::ConditionalComment, SqlState::Statement, SqlState::Statement};
     SqlState state = SqlState::Normal;
     std::vector<SqlToken> tokens;
     for (int i = 0; i < script.size(); ++i) {
@@ -318,7 +343,8 @@ void tst_SqlTokenizer::stateFromStoredInt()
     QCOMPARE(sqlStateFromInt(1), SqlState::BlockComment);
     QCOMPARE(sqlStateFromInt(2), SqlState::String);
     QCOMPARE(sqlStateFromInt(3), SqlState::ConditionalComment);
-    QCOMPARE(sqlStateFromInt(4), SqlState::Normal);
+    QCOMPARE(sqlStateFromInt(7), SqlState::BackQuoted);
+    QCOMPARE(sqlStateFromInt(8), SqlState::Normal);
     QCOMPARE(sqlStateFromInt(-1), SqlState::Normal);
 }
 

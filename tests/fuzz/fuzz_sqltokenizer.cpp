@@ -20,13 +20,21 @@ void require(bool ok)
         std::abort();
 }
 
-bool isCommentState(SqlState s) { return s == SqlState::BlockComment || s == SqlState::ConditionalComment; }
+bool isCommentState(SqlState s)
+{
+    return s == SqlState::BlockComment || s == SqlState::StatementComment || s == SqlState::ConditionalComment;
+}
+
+bool isQuotedState(SqlState s)
+{
+    return s == SqlState::String || s == SqlState::DoubleQuoted || s == SqlState::BackQuoted;
+}
 
 // The first byte picks how the rest becomes text and the state the first line starts in.
 QString decode(const std::uint8_t *data, std::size_t size, SqlState &first)
 {
     const std::uint8_t head = data[0];
-    first = sqlStateFromInt((head >> 2) & 3);
+    first = sqlStateFromInt((head >> 2) & 7);
     const char *rest = reinterpret_cast<const char *>(data + 1);
     const auto n = qsizetype(size - 1);
     switch (head & 3) {
@@ -65,11 +73,12 @@ void checkLine(QStringView line, SqlState in, SqlState out, const std::vector<Sq
         require(tokens.size() == (line.isEmpty() ? 0u : 1u));
     }
     // Whatever stays open at the end is the last token's doing.
-    if (out == SqlState::String && !tokens.empty())
-        require(tokens.back().cls == SqlTokenClass::String);
+    if (isQuotedState(out) && !tokens.empty())
+        require(tokens.back().cls == (out == SqlState::String ? SqlTokenClass::String
+                                                              : SqlTokenClass::DelimitedIdentifier));
     if (isCommentState(out) && !tokens.empty())
-        require(tokens.back().cls == (out == SqlState::BlockComment ? SqlTokenClass::Comment
-                                                                    : SqlTokenClass::ConditionalComment));
+        require(tokens.back().cls == (out == SqlState::ConditionalComment ? SqlTokenClass::ConditionalComment
+                                                                          : SqlTokenClass::Comment));
     if (line.isEmpty())
         require(out == in);
 }
