@@ -2,10 +2,10 @@
 
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
-#include "app/ExitFileRescue.h"
-#include "app/ExitFiles.h"
+#include "app/runend/ExitFileRescue.h"
+#include "app/runend/ExitFiles.h"
 #include "app/MainWindowAccessible.h"
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFolder.h"
 #include "base/LogTexts.h"
 #include "app/TextPane.h"
 #include "base/TimeTexts.h"

@@ -1,5 +1,5 @@
-#include "app/ExitFiles.h"
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFiles.h"
+#include "app/runend/ExitFolder.h"
 #include "base/TextFile.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "WindowDriver.h"
 
 #include "base/Guard.h"
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFolder.h"
 #include "app/Main.h"
 #include "app/TextPane.h"
 #include "editor/SqlEditor.h"

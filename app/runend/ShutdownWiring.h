@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AbruptExitGuard.h"
-#include "app/QuitSignals.h"
+#include "app/runend/AbruptExitGuard.h"
+#include "app/runend/QuitSignals.h"
 
 #include <QObject>
 

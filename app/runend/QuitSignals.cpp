@@ -1,4 +1,4 @@
-#include "app/QuitSignals.h"
+#include "app/runend/QuitSignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/ShutdownWiring.h"
+#include "app/runend/ShutdownWiring.h"
 
 #include "app/Main.h"
 
