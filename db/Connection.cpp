@@ -57,8 +57,6 @@ void DbConnection::openRecord()
     m_mysql = mysql_init(nullptr);
     if (!m_mysql)
         throw QmError(u"Out of memory for the database connection"_s);
-    mysql_options(m_mysql, MYSQL_SET_CHARSET_NAME, "cp1251");
-    mysql_options(m_mysql, MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeoutSeconds);
 }
 
 void DbConnection::releaseRecord()
@@ -90,9 +88,7 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
 
     openRecord();
     m_login = {hostBytes, userBytes, passwordBytes, endpoint};
-    const char *socket = endpoint.socket.isEmpty() ? nullptr : endpoint.socket.constData();
-    if (mysql_real_connect(m_mysql, hostBytes.constData(), userBytes.constData(),
-                           passwordBytes.constData(), nullptr, endpoint.port, socket, 0)) {
+    if (connectClientRecord(m_mysql, m_login, {connectTimeoutSeconds, 0})) {
         m_connected = 1;
         return {};
     }

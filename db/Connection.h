@@ -1,32 +1,16 @@
 #pragma once
 
-#include <QByteArray>
+#include "db/DbLogin.h"
+
 #include <QString>
 
 struct st_mysql;
-
-// Where to reach the server when not through the library's defaults. The
-// window never sets it (default port, and the socket from MYSQL_UNIX_PORT);
-// tools and tests that talk to a second server do.
-struct DbEndpoint
-{
-    unsigned port = 0;
-    QByteArray socket;
-};
 
 // What one connect attempt came to: error number 0 and no text on success.
 struct ConnectOutcome
 {
     unsigned errorNumber = 0;
     QString errorText;
-};
-
-// What the last connect was given, in the bytes sent: a second, short-lived
-// connection made with it can end a query that the first one is running.
-struct DbLogin
-{
-    QByteArray host, user, password;
-    DbEndpoint endpoint;
 };
 
 // The one connection of the process: the client library's connection record

@@ -1,7 +1,7 @@
 #include "db/QueryKill.h"
 
 #include "base/Codepage.h"
-#include "db/Connection.h"
+#include "db/DbLogin.h"
 
 #include <mysql.h>
 
@@ -16,13 +16,8 @@ bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText)
     MYSQL *mysql = mysql_init(nullptr);
     if (!mysql)
         return false;
-    mysql_options(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &timeoutSeconds);
-    mysql_options(mysql, MYSQL_OPT_READ_TIMEOUT, &timeoutSeconds);
-    mysql_options(mysql, MYSQL_OPT_WRITE_TIMEOUT, &timeoutSeconds);
-    const char *socket = login.endpoint.socket.isEmpty() ? nullptr : login.endpoint.socket.constData();
     bool killed = false;
-    if (mysql_real_connect(mysql, login.host.constData(), login.user.constData(), login.password.constData(),
-                           nullptr, login.endpoint.port, socket, 0)) {
+    if (connectClientRecord(mysql, login, {timeoutSeconds, timeoutSeconds})) {
         const QByteArray kill = "KILL QUERY " + QByteArray::number(qulonglong(threadId));
         killed = mysql_real_query(mysql, kill.constData(), static_cast<unsigned long>(kill.size())) == 0;
     }
