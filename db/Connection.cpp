@@ -2,6 +2,8 @@
 
 #include "base/Codepage.h"
 #include "base/Error.h"
+#include "db/DbWork.h"
+#include "db/QueryKill.h"
 
 #include <errmsg.h>
 #include <mysql.h>
@@ -49,6 +51,7 @@ DbConnection::DbConnection() = default;
 
 DbConnection::~DbConnection()
 {
+    joinKillers();
     releaseRecord();
 }
 
@@ -71,6 +74,7 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
 {
     // One connection for the whole process: the earlier one goes before the
     // new attempt, also when the attempt fails.
+    joinKillers();
     releaseRecord();
     m_closedAtExit = false;
     m_lastFailure = {};
@@ -130,13 +134,47 @@ int DbConnection::selectDatabase(const QString &name, QString *refusal)
     }
     if (!m_mysql)
         return 1;
+    joinKillers();
     return mysql_select_db(m_mysql, nameBytes.constData());
+}
+
+bool DbConnection::stopActiveWork(std::chrono::milliseconds bound)
+{
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    bool ended = !m_activeWork || m_activeWork->stop(bound);
+    for (const std::unique_ptr<QueryKiller> &killer : m_killers)
+        ended = killer->waitDone(deadline) && ended;
+    return ended;
 }
 
 void DbConnection::closeAtExit()
 {
+    if (m_activeWork)
+        return;
+    joinKillers();
     if (m_connected == 1 && m_mysql) {
         releaseRecord();
         m_closedAtExit = true;
     }
+}
+
+void DbConnection::beginWork(DbWork *work)
+{
+    if (m_activeWork)
+        throw QmError(u"Соединение занято другим запросом"_s);
+    joinKillers();
+    m_activeWork = work;
+}
+
+void DbConnection::endWork(DbWork *work, bool /*cut*/, std::unique_ptr<QueryKiller> killer)
+{
+    if (m_activeWork == work)
+        m_activeWork = nullptr;
+    if (killer)
+        m_killers.push_back(std::move(killer));
+}
+
+void DbConnection::joinKillers()
+{
+    m_killers.clear();
 }

@@ -4,6 +4,12 @@
 
 #include <QString>
 
+#include <chrono>
+#include <memory>
+#include <vector>
+
+class DbWork;
+class QueryKiller;
 struct st_mysql;
 
 // What one connect attempt came to: error number 0 and no text on success.
@@ -15,7 +21,9 @@ struct ConnectOutcome
 
 // The one connection of the process: the client library's connection record
 // and the Connected flag. A record exists only while a connect has made it
-// good; every query of the table loader runs on it.
+// good; every query of the table loader and the script check runs on it, as a
+// DbWork on a thread of its own. The connection knows the work running on it
+// and waits for the threads that ended its queries before it is used again.
 class DbConnection
 {
 public:
@@ -46,7 +54,14 @@ public:
     // 1 once a connect has succeeded, for the rest of the object's life.
     int Connected() const { return m_connected; }
 
-    // The close at exit: closes the record when there is a connected one.
+    // The end of the run's first step on the connection: stops the work
+    // running on it (see DbWork::stop) and waits for every thread that ends
+    // its queries, all within bound. False when one of them has not ended by
+    // then: the record must not be closed or freed.
+    bool stopActiveWork(std::chrono::milliseconds bound);
+
+    // The close at exit: closes the record when there is a connected one,
+    // but never while a work's thread may still use it.
     void closeAtExit();
 
     // The record, for the table loader; null while there is no connection.
@@ -54,6 +69,15 @@ public:
     const DbLogin &login() const { return m_login; }
 
 private:
+    friend class DbWork;
+    // A work starts: what earlier work left behind (a cancel on its way) is
+    // waited for first, so it cannot reach the new work's query.
+    void beginWork(DbWork *work);
+    // The work has ended and its thread is joined: cut tells whether its
+    // socket was shut; killer, if any, may still be ending its try.
+    void endWork(DbWork *work, bool cut, std::unique_ptr<QueryKiller> killer);
+    void joinKillers();
+
     void openRecord();
     void releaseRecord();
 
@@ -63,6 +87,8 @@ private:
     ConnectOutcome m_lastFailure;
     bool m_closedAtExit = false;
     DbLogin m_login;
+    DbWork *m_activeWork = nullptr;
+    std::vector<std::unique_ptr<QueryKiller>> m_killers;
 };
 
 // The reason a text is not sent: "text outside Windows-1251 in the " + what.

@@ -8,6 +8,7 @@
 namespace {
 
 constexpr unsigned timeoutSeconds = 1;
+constexpr std::chrono::milliseconds retryEvery{250};
 
 } // namespace
 
@@ -27,4 +28,40 @@ bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText)
     }
     mysql_close(mysql);
     return killed;
+}
+
+QueryKiller::QueryKiller(DbLogin login, unsigned long threadId)
+{
+    m_thread = std::thread([this, login = std::move(login), threadId] {
+        std::unique_lock lock(m_mutex);
+        while (!m_workEnded) {
+            lock.unlock();
+            KillQuery(login, threadId);
+            lock.lock();
+            m_changed.wait_for(lock, retryEvery, [this] { return m_workEnded; });
+        }
+        m_done = true;
+        m_changed.notify_all();
+    });
+}
+
+QueryKiller::~QueryKiller()
+{
+    workEnded();
+    m_thread.join();
+}
+
+void QueryKiller::workEnded()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_workEnded = true;
+    }
+    m_changed.notify_all();
+}
+
+bool QueryKiller::waitDone(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_until(lock, deadline, [this] { return m_done; });
 }

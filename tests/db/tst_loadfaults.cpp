@@ -3,7 +3,8 @@
 #include "base/Error.h"
 #include "db/Connection.h"
 #include "db/GridLoad.h"
-#include "db/LoadThread.h"
+#include "db/DbWork.h"
+#include "db/TableLoader.h"
 #include "grid/RecordGrid.h"
 #include "grid/RowStore.h"
 
@@ -57,7 +58,7 @@ public:
 protected:
     bool eventFilter(QObject *object, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && object->objectName() == u"LoadProgressDialog"_s) {
+        if (event->type() == QEvent::Show && object->objectName() == u"WorkProgressDialog"_s) {
             ++shown;
             const QCursor *cursor = QApplication::overrideCursor();
             waitCursorWhileShown = waitCursorWhileShown && cursor && cursor->shape() == Qt::WaitCursor;
@@ -65,6 +66,16 @@ protected:
         return false;
     }
 };
+
+// The progress window while it is up.
+QWidget *progressWindow()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == u"WorkProgressDialog"_s && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -79,6 +90,7 @@ private Q_SLOTS:
     void cancelEndsTheLoad_data();
     void cancelEndsTheLoad();
     void cancelWhileTheServerIsFrozen();
+    void lateCancelSparesTheNextQuery();
 
 private:
     DialogCounter m_dialogs;
@@ -131,9 +143,9 @@ void tst_LoadFaults::faultsEndWithAnEmptyStore()
     std::optional<LoadOutcome> outcome;
     QString thrown;
     {
-        LoadThread load(store, db, query);
+        DbWork load(db, [&](WorkControl &control) { outcome = LoadTable(store, db, query, &control); });
         if (!fault.isEmpty()) {
-            QTRY_VERIFY_WITH_TIMEOUT(load.rowsRead() > 50000, 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(load.progress() > 50000, 20000);
             const QByteArray id = QByteArray::number(qulonglong(mysql_thread_id(db.handle())));
             QString output;
             if (fault == "stop")
@@ -143,7 +155,7 @@ void tst_LoadFaults::faultsEndWithAnEmptyStore()
         }
         QVERIFY(load.waitFinished(std::chrono::seconds(30)));
         try {
-            outcome = load.outcome();
+            load.rethrowError();
         } catch (const QmError &e) {
             thrown = e.text();
         }
@@ -202,8 +214,8 @@ void tst_LoadFaults::cancelEndsTheLoad()
     QElapsedTimer sinceClick;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        auto *rows = dialog ? dialog->findChild<QLabel *>(u"rowsLabel"_s) : nullptr;
+        QWidget *dialog = progressWindow();
+        auto *rows = dialog ? dialog->findChild<QLabel *>(u"progressLabel"_s) : nullptr;
         if (!rows || sinceClick.isValid() || rows->text().section(u' ', -1).toInt() < clickAfterRows)
             return;
         sinceClick.start();
@@ -250,7 +262,7 @@ void tst_LoadFaults::cancelWhileTheServerIsFrozen()
     QTimer::singleShot(300, [pid] { ::kill(pid_t(pid), SIGSTOP); });
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        QWidget *dialog = QApplication::activeModalWidget();
+        QWidget *dialog = progressWindow();
         if (!dialog || sinceClick.isValid())
             return;
         sinceClick.start();
@@ -261,6 +273,33 @@ void tst_LoadFaults::cancelWhileTheServerIsFrozen()
     ::kill(pid_t(pid), SIGCONT);
     QVERIFY2(sinceClick.elapsed() < 1000, qPrintable(QString::number(sinceClick.elapsed())));
     QCOMPARE(grid.RowCount(), 0);
+}
+
+// A cancel whose KILL QUERY is still on its way when the load ends by itself
+// must not reach the next query on the connection.
+void tst_LoadFaults::lateCancelSparesTheNextQuery()
+{
+    ThrowawayServer server;
+    QString output;
+    QVERIFY2(server.start(&output), qPrintable(output));
+    // The first command of every new session (but root's) waits half a second: the KILL arrives late.
+    QVERIFY(runAsRoot("SET GLOBAL init_connect = 'DO SLEEP(0.5)'", server.socket()));
+    DbConnection db;
+    connectRoot(db, server.socket(), u"reader"_s, u"reader"_s);
+    RowStore store;
+    store.setColumnKinds({CellKind::Number});
+    const auto load = [&](const QByteArray &query, LoadOutcome &outcome) {
+        return [&, query](WorkControl &control) { outcome = LoadTable(store, db, query, &control); };
+    };
+    LoadOutcome first, next;
+    {
+        DbWork work(db, load("SELECT seq FROM seq_1_to_3 WHERE SLEEP(0.1) = 0", first));
+        QTest::qWait(100); // the query is on the server
+        work.cancel();
+        QVERIFY(work.waitFinished(std::chrono::seconds(5)));
+    }
+    QVERIFY(DbWork(db, load("SELECT seq FROM seq_1_to_10 WHERE SLEEP(0.1) = 0", next)).waitFinished(std::chrono::seconds(5)));
+    QVERIFY2(next.loaded, qPrintable(next.errorText));
 }
 
 QTEST_MAIN(tst_LoadFaults)
