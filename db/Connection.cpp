@@ -7,6 +7,7 @@
 
 #include <errmsg.h>
 #include <mysql.h>
+#include <mysqld_error.h>
 
 #include <initializer_list>
 
@@ -38,6 +39,21 @@ QString libraryErrorText(MYSQL *mysql)
 {
     const char *text = mysql_error(mysql);
     return Cp1251::decode(text, qsizetype(qstrlen(text)));
+}
+
+// The errors after which the session on the server is gone.
+bool endsTheSession(unsigned errorNumber)
+{
+    switch (errorNumber) {
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case CR_SERVER_LOST_EXTENDED:
+    case ER_CONNECTION_KILLED:
+    case ER_SERVER_SHUTDOWN:
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -77,6 +93,7 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
     joinKillers();
     releaseRecord();
     m_closedAtExit = false;
+    m_lost = false;
     m_lastFailure = {};
 
     QByteArray hostBytes;
@@ -107,6 +124,8 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
 
 unsigned DbConnection::errorNumber() const
 {
+    if (m_lost)
+        return m_loss.errorNumber;
     if (m_mysql)
         return mysql_errno(m_mysql);
     return m_lastFailure.errorNumber != 0 ? m_lastFailure.errorNumber : unsigned(CR_UNKNOWN_ERROR);
@@ -114,6 +133,9 @@ unsigned DbConnection::errorNumber() const
 
 QString DbConnection::errorText() const
 {
+    if (m_lost)
+        return u"Соединение с сервером потеряно (%1). Соединитесь заново на странице \"Соединение\""_s.arg(
+            m_loss.errorText);
     if (m_mysql)
         return libraryErrorText(m_mysql);
     if (m_closedAtExit)
@@ -132,7 +154,7 @@ int DbConnection::selectDatabase(const QString &name, QString *refusal)
             *refusal = textOutsideCp1251(u"database name"_s);
         return 1;
     }
-    if (!m_mysql)
+    if (!handle())
         return 1;
     joinKillers();
     return mysql_select_db(m_mysql, nameBytes.constData());
@@ -166,12 +188,21 @@ void DbConnection::beginWork(DbWork *work)
     m_activeWork = work;
 }
 
-void DbConnection::endWork(DbWork *work, bool /*cut*/, std::unique_ptr<QueryKiller> killer)
+void DbConnection::endWork(DbWork *work, bool cut, std::unique_ptr<QueryKiller> killer)
 {
     if (m_activeWork == work)
         m_activeWork = nullptr;
     if (killer)
         m_killers.push_back(std::move(killer));
+    if (!m_mysql || m_lost)
+        return;
+    if (cut)
+        m_loss = {CR_SERVER_LOST, u"соединение разорвано при отмене: сервер не прервал запрос"_s};
+    else if (endsTheSession(mysql_errno(m_mysql)))
+        m_loss = {mysql_errno(m_mysql), libraryErrorText(m_mysql)};
+    else
+        return;
+    m_lost = true;
 }
 
 void DbConnection::joinKillers()

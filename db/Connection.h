@@ -42,9 +42,17 @@ public:
                            const DbEndpoint &endpoint = {});
 
     // The library's error number and text of the last call on the record;
-    // without a record, why there is no connection and what to do about it.
+    // without a record, or with a lost one, why there is no connection and
+    // what to do about it.
     unsigned errorNumber() const;
     QString errorText() const;
+
+    // Whether the connection was lost: its socket cut to end a query the
+    // server did not give up, or the server gone, restarted or ending the
+    // session. Nothing is sent on it any more (handle() is null) until the
+    // next connect; Connected stays 1 and the close at exit still closes the
+    // record, as for any connection that was made.
+    bool lost() const { return m_lost; }
 
     // Selects the database; returns the library's result (0 = success). A
     // name that cp1251 cannot hold is not sent: the result is 1 and
@@ -64,8 +72,9 @@ public:
     // but never while a work's thread may still use it.
     void closeAtExit();
 
-    // The record, for the table loader; null while there is no connection.
-    st_mysql *handle() const { return m_mysql; }
+    // The record, for the table loader and the check; null while there is no
+    // connection or it is lost.
+    st_mysql *handle() const { return m_lost ? nullptr : m_mysql; }
     const DbLogin &login() const { return m_login; }
 
 private:
@@ -86,6 +95,9 @@ private:
     // The failure of the last connect attempt, while it left no record.
     ConnectOutcome m_lastFailure;
     bool m_closedAtExit = false;
+    bool m_lost = false;
+    // The error that told of the loss.
+    ConnectOutcome m_loss;
     DbLogin m_login;
     DbWork *m_activeWork = nullptr;
     std::vector<std::unique_ptr<QueryKiller>> m_killers;

@@ -1,6 +1,8 @@
 #include "db/GridLoad.h"
 
 #include "base/Error.h"
+#include "base/LogTexts.h"
+#include "base/Shell.h"
 #include "db/TableLoader.h"
 #include "db/WorkRunner.h"
 #include "grid/RecordGrid.h"
@@ -77,4 +79,20 @@ void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &que
                     {u"Загрузка таблицы"_s, [](int rows) { return u"Прочитано строк: %1"_s.arg(rows); }});
     const BulkChange bulk(grid);
     grid.store().takeRows(loaded);
+}
+
+void LoadTable(RecordGrid &grid, Shell &shell, const QByteArray &query, const QString &table)
+{
+    try {
+        LoadTable(grid, shell.connection(), query);
+    } catch (const QmRunEnding &) {
+        throw;
+    } catch (const QmCancelled &) {
+        shell.LogEvent(LogTexts::loadCancelled(shell.refreshTimeStr(), table));
+        throw;
+    } catch (const QmError &error) {
+        shell.LogEvent(LogTexts::loadFailed(shell.refreshTimeStr(), table, error.text()));
+        throw;
+    }
+    shell.LogEvent(LogTexts::tableLoaded(shell.refreshTimeStr(), table));
 }

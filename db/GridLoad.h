@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 class DbConnection;
 class RecordGrid;
+class Shell;
 
 // Fills a record grid from one query (see the core LoadTable) with the wait
 // cursor for the whole load. The grid is emptied first and shows the new
@@ -15,3 +17,8 @@ class RecordGrid;
 // throws QmError with the library's error text; a number column's parse
 // error is thrown as well.
 void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &query);
+
+// The same on the shell's connection, with the load's one log line: the table
+// loaded, the load cancelled or the load failed with the error's text (none
+// when the end of the run stopped it). table names the table in the line.
+void LoadTable(RecordGrid &grid, Shell &shell, const QByteArray &query, const QString &table);

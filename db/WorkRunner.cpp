@@ -57,6 +57,8 @@ private:
 
 void runWithProgress(QWidget *window, DbConnection &connection, const DbWork::Job &job, const WorkTexts &texts)
 {
+    if (connection.lost())
+        throw QmError(connection.errorText());
     const WaitCursor wait;
     QObject notice;
     QEventLoop *waiting = nullptr;
@@ -88,5 +90,11 @@ void runWithProgress(QWidget *window, DbConnection &connection, const DbWork::Jo
         throw QmRunEnding();
     if (work.cancelRequested())
         throw QmCancelled();
-    work.rethrowError();
+    try {
+        work.rethrowError();
+    } catch (const QmError &) {
+        if (connection.lost())
+            throw QmError(connection.errorText());
+        throw;
+    }
 }

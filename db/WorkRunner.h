@@ -24,5 +24,7 @@ struct WorkTexts
 // when the server does not give up its query by then).
 //
 // Throws QmCancelled when the operator cancelled and QmRunEnding when the end
-// of the run stopped the work; rethrows an error raised in job.
+// of the run stopped the work; rethrows an error raised in job. An error of a
+// lost connection, or a connection already known lost (job then does not even
+// run), says so: QmError with the connection's text.
 void runWithProgress(QWidget *window, DbConnection &connection, const DbWork::Job &job, const WorkTexts &texts);

@@ -1,6 +1,8 @@
 #include "DbTestSupport.h"
+#include "TestShell.h"
 
 #include "base/Error.h"
+#include "base/LogTexts.h"
 #include "db/Connection.h"
 #include "db/GridLoad.h"
 #include "db/DbWork.h"
@@ -89,7 +91,8 @@ private Q_SLOTS:
     void faultsEndWithAnEmptyStore();
     void cancelEndsTheLoad_data();
     void cancelEndsTheLoad();
-    void cancelWhileTheServerIsFrozen();
+    void lostConnectionIsSaid_data();
+    void lostConnectionIsSaid();
     void lateCancelSparesTheNextQuery();
 
 private:
@@ -165,6 +168,8 @@ void tst_LoadFaults::faultsEndWithAnEmptyStore()
     QVERIFY2(text.contains(error), qPrintable(text));
     QCOMPARE(store.rowCount(), 0);
 
+    // A session gone with the fault leaves the connection lost, and the next load says so.
+    QCOMPARE(db.lost(), !usableAfter);
     // Past the row count at which the load makes room for a large table.
     const LoadOutcome next = LoadTable(store, db, rowsQuery(5000));
     QCOMPARE(next.loaded, usableAfter);
@@ -244,35 +249,68 @@ void tst_LoadFaults::cancelEndsTheLoad()
     QCOMPARE(m_dialogs.shown, shownBefore + 1);
 }
 
-// A server that answers nothing at all: Cancel still ends the load within a
-// second, by cutting the connection.
-void tst_LoadFaults::cancelWhileTheServerIsFrozen()
+// A connection lost on the way (cut by a cancel that a frozen server did not
+// answer, the server restarted, the session killed) is said to be lost, with
+// the way back, by the next load and its one log line; a new connect works.
+void tst_LoadFaults::lostConnectionIsSaid_data()
 {
+    QTest::addColumn<QString>("loss");
+    QTest::newRow("cut by a cancel on a frozen server") << u"frozen"_s;
+    QTest::newRow("server restarted") << u"restarted"_s;
+    QTest::newRow("session killed") << u"killed"_s;
+}
+
+void tst_LoadFaults::lostConnectionIsSaid()
+{
+    QFETCH(QString, loss);
     ThrowawayServer server;
     QString output;
     QVERIFY2(server.start(&output), qPrintable(output));
-    DbConnection db;
-    connectRoot(db, server.socket());
-    const qint64 pid = server.pid();
-    QVERIFY(pid > 0);
-
+    TestShell shell;
+    connectRoot(shell.db, server.socket());
     RecordGrid grid;
     catalogueColumns(grid);
-    QElapsedTimer sinceClick;
-    QTimer::singleShot(300, [pid] { ::kill(pid_t(pid), SIGSTOP); });
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        QWidget *dialog = progressWindow();
-        if (!dialog || sinceClick.isValid())
-            return;
-        sinceClick.start();
-        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
-    });
-    watcher.start(20);
-    QVERIFY_THROWS_EXCEPTION(QmCancelled, LoadTable(grid, db, rowsQuery(10, " WHERE SLEEP(1) = 0")));
-    ::kill(pid_t(pid), SIGCONT);
-    QVERIFY2(sinceClick.elapsed() < 1000, qPrintable(QString::number(sinceClick.elapsed())));
-    QCOMPARE(grid.RowCount(), 0);
+
+    if (loss == u"frozen"_s) {
+        // Cancel still ends the load within a second, by cutting the connection.
+        const qint64 pid = server.pid();
+        QVERIFY(pid > 0);
+        QElapsedTimer sinceClick;
+        QTimer::singleShot(300, [pid] { ::kill(pid_t(pid), SIGSTOP); });
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            QWidget *dialog = progressWindow();
+            if (!dialog || sinceClick.isValid())
+                return;
+            sinceClick.start();
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
+        });
+        watcher.start(20);
+        QVERIFY_THROWS_EXCEPTION(QmCancelled, LoadTable(grid, shell, rowsQuery(10, " WHERE SLEEP(1) = 0"), u"weapon"_s));
+        ::kill(pid_t(pid), SIGCONT);
+        QVERIFY2(sinceClick.elapsed() < 1000, qPrintable(QString::number(sinceClick.elapsed())));
+        QCOMPARE(grid.RowCount(), 0);
+        QCOMPARE(shell.log, QStringList{LogTexts::loadCancelled(shell.TimeStr(), u"weapon"_s)});
+    } else if (loss == u"restarted"_s) {
+        QVERIFY2(server.stop(&output) && server.start(&output), qPrintable(output));
+    } else {
+        QVERIFY(runAsRoot("KILL " + QByteArray::number(qulonglong(mysql_thread_id(shell.db.handle()))), server.socket()));
+    }
+
+    shell.log.clear();
+    QString shown;
+    try {
+        LoadTable(grid, shell, weaponQuery, u"weapon"_s);
+    } catch (const QmError &error) {
+        shown = error.text();
+    }
+    QVERIFY2(shown.startsWith(u"Соединение с сервером потеряно"_s)
+                 && shown.endsWith(u"Соединитесь заново на странице \"Соединение\""_s),
+             qPrintable(shown));
+    QCOMPARE(shell.log, QStringList{LogTexts::loadFailed(shell.TimeStr(), u"weapon"_s, shown)});
+    connectRoot(shell.db, server.socket());
+    LoadTable(grid, shell, weaponQuery, u"weapon"_s);
+    QCOMPARE(grid.RowCount(), 1507);
 }
 
 // A cancel whose KILL QUERY is still on its way when the load ends by itself
