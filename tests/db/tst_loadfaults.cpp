@@ -1,12 +1,14 @@
 #include "DbTestSupport.h"
 #include "TestShell.h"
 
+#include "app/EditorPage.h"
 #include "base/Error.h"
 #include "base/LogTexts.h"
 #include "db/Connection.h"
 #include "db/GridLoad.h"
 #include "db/DbWork.h"
 #include "db/TableLoader.h"
+#include "editor/SqlEditor.h"
 #include "grid/RecordGrid.h"
 #include "grid/RowStore.h"
 
@@ -251,17 +253,24 @@ void tst_LoadFaults::cancelEndsTheLoad()
 
 // A connection lost on the way (cut by a cancel that a frozen server did not
 // answer, the server restarted, the session killed) is said to be lost, with
-// the way back, by the next load and its one log line; a new connect works.
+// the way back, by the next load or check and its one log line; a new connect
+// works. The check runs like a load: progress and "Отмена" after half a
+// second while the window goes on, a log line for its cancel.
 void tst_LoadFaults::lostConnectionIsSaid_data()
 {
+    QTest::addColumn<bool>("check");
     QTest::addColumn<QString>("loss");
-    QTest::newRow("cut by a cancel on a frozen server") << u"frozen"_s;
-    QTest::newRow("server restarted") << u"restarted"_s;
-    QTest::newRow("session killed") << u"killed"_s;
+    for (const bool check : {false, true}) {
+        const char *what = check ? "check" : "load";
+        QTest::addRow("%s, cut by a cancel on a frozen server", what) << check << u"frozen"_s;
+        QTest::addRow("%s, server restarted", what) << check << u"restarted"_s;
+        QTest::addRow("%s, session killed", what) << check << u"killed"_s;
+    }
 }
 
 void tst_LoadFaults::lostConnectionIsSaid()
 {
+    QFETCH(bool, check);
     QFETCH(QString, loss);
     ThrowawayServer server;
     QString output;
@@ -270,13 +279,25 @@ void tst_LoadFaults::lostConnectionIsSaid()
     connectRoot(shell.db, server.socket());
     RecordGrid grid;
     catalogueColumns(grid);
+    EditorPage page(shell);
+    page.SynMemo1()->mirrorPane({u"INSERT INTO `merchant_buylists` VALUES (1,100,9,1,-1,-1,0,0);"_s});
+    // A load or a check, and the log line it ends with when the connection is lost.
+    const auto run = [&] {
+        if (check)
+            page.Button9Click();
+        else
+            LoadTable(grid, shell, weaponQuery, u"weapon"_s);
+    };
+    const auto failedLine = [&](const QString &text) {
+        return check ? LogTexts::checkFailed(shell.TimeStr(), text) : LogTexts::loadFailed(shell.TimeStr(), u"weapon"_s, text);
+    };
 
     if (loss == u"frozen"_s) {
-        // Cancel still ends the load within a second, by cutting the connection.
+        // Cancel still ends the work within a second, by cutting the connection.
         const qint64 pid = server.pid();
         QVERIFY(pid > 0);
+        ::kill(pid_t(pid), SIGSTOP);
         QElapsedTimer sinceClick;
-        QTimer::singleShot(300, [pid] { ::kill(pid_t(pid), SIGSTOP); });
         QTimer watcher;
         QObject::connect(&watcher, &QTimer::timeout, [&] {
             QWidget *dialog = progressWindow();
@@ -286,11 +307,11 @@ void tst_LoadFaults::lostConnectionIsSaid()
             QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
         });
         watcher.start(20);
-        QVERIFY_THROWS_EXCEPTION(QmCancelled, LoadTable(grid, shell, rowsQuery(10, " WHERE SLEEP(1) = 0"), u"weapon"_s));
+        QVERIFY_THROWS_EXCEPTION(QmCancelled, run());
         ::kill(pid_t(pid), SIGCONT);
         QVERIFY2(sinceClick.elapsed() < 1000, qPrintable(QString::number(sinceClick.elapsed())));
-        QCOMPARE(grid.RowCount(), 0);
-        QCOMPARE(shell.log, QStringList{LogTexts::loadCancelled(shell.TimeStr(), u"weapon"_s)});
+        QCOMPARE(shell.log, QStringList{check ? LogTexts::checkCancelled(shell.TimeStr())
+                                              : LogTexts::loadCancelled(shell.TimeStr(), u"weapon"_s)});
     } else if (loss == u"restarted"_s) {
         QVERIFY2(server.stop(&output) && server.start(&output), qPrintable(output));
     } else {
@@ -300,14 +321,16 @@ void tst_LoadFaults::lostConnectionIsSaid()
     shell.log.clear();
     QString shown;
     try {
-        LoadTable(grid, shell, weaponQuery, u"weapon"_s);
+        run();
     } catch (const QmError &error) {
         shown = error.text();
     }
     QVERIFY2(shown.startsWith(u"Соединение с сервером потеряно"_s)
                  && shown.endsWith(u"Соединитесь заново на странице \"Соединение\""_s),
              qPrintable(shown));
-    QCOMPARE(shell.log, QStringList{LogTexts::loadFailed(shell.TimeStr(), u"weapon"_s, shown)});
+    QCOMPARE(shell.log, QStringList{failedLine(shown)});
+    QCOMPARE(grid.RowCount(), 0);
+    QVERIFY(!page.SynMemo1()->hasLineMarks());
     connectRoot(shell.db, server.socket());
     LoadTable(grid, shell, weaponQuery, u"weapon"_s);
     QCOMPARE(grid.RowCount(), 1507);
