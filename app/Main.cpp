@@ -2,6 +2,7 @@
 
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
+#include "app/runend/ConnectionAtExit.h"
 #include "app/runend/ExitFileRescue.h"
 #include "app/runend/ExitFiles.h"
 #include "app/MainWindowAccessible.h"
@@ -117,14 +118,15 @@ void TForm1::FormCreate()
     m_buylistPage->resetOrder();
 }
 
-void TForm1::FormClose(bool interactive)
+void TForm1::FormClose(bool interactive, int exitStatus)
 {
     if (m_closed)
         return;
     m_closed = true;
+    // The exit files first: they hold nothing of the connection, and nothing
+    // that goes wrong with a load or a check under way can lose them.
     try {
         const QString stamp = TimeTexts::exitStamp(QDateTime::currentDateTime());
-        m_connection->closeAtExit();
         LogEvent(LogTexts::appClosed(refreshTimeStr()));
         LogEvent(LogTexts::logClosed(TimeTexts::dateTimeText(QDateTime::currentDateTime(), QLocale())));
         saveExitFiles(stamp, interactive);
@@ -132,6 +134,7 @@ void TForm1::FormClose(bool interactive)
         // Nothing may keep the window from closing.
         std::fprintf(stderr, "Quenmark: %s\n", error.what());
     }
+    closeConnectionAtExit(*m_connection, exitStatus);
 }
 
 void TForm1::FormSessionSave()

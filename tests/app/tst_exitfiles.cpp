@@ -1,13 +1,17 @@
 #include "app/runend/ExitFiles.h"
 #include "app/runend/ExitFolder.h"
+#include "app/runend/QuitSignals.h"
 #include "base/TextFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
@@ -27,6 +31,14 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+QSet<int> openDescriptors()
+{
+    QSet<int> open;
+    for (const QString &name : QDir(u"/proc/self/fd"_s).entryList(QDir::Files | QDir::System))
+        open.insert(name.toInt());
+    return open;
 }
 
 } // namespace
@@ -102,6 +114,29 @@ private Q_SLOTS:
         const QString data = prefix.filePath(u"home/.local/share/Quenmark"_s);
         const QString chosen = ExitFolder::choose(programFolder, prefix.filePath(installed), data);
         QCOMPARE(chosen, useDataFolder ? data : programFolder);
+    }
+
+    // A quit signal reaches the event loop with its number (the exit status
+    // tells it), and nothing the quit signals open is handed on to a program
+    // started from this one.
+    void quitSignalsTellTheirNumber_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+    void quitSignalsTellTheirNumber()
+    {
+        QFETCH(int, signal);
+        const QSet<int> before = openDescriptors();
+        QuitSignals quit;
+        for (const int fd : openDescriptors() - before)
+            QVERIFY2(::fcntl(fd, F_GETFD) & FD_CLOEXEC, qPrintable(QString::number(fd)));
+        QSignalSpy spy(&quit, &QuitSignals::quitRequested);
+        std::raise(signal);
+        QTRY_COMPARE(spy.size(), 1);
+        QCOMPARE(spy.first().first().toInt(), signal);
     }
 };
 
