@@ -151,14 +151,18 @@ void TForm1::FormSessionSave()
 void TForm1::saveExitFiles(const QString &stamp, bool interactive)
 {
     // A file that cannot be written beside the others goes to the user's data
-    // folder at once, so that no later failure (a lost display) can lose it.
+    // folder or the temporary folder at once, so that no later failure (a lost
+    // display) can lose it; one that no folder takes goes to standard error.
     const QStringList logLines = m_memo1->lines();
     const QStringList scriptLines = SynMemo1()->lines();
-    const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, logLines, scriptLines, ExitFolder::userDataFolder());
+    const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, logLines, scriptLines, ExitFolder::fallbackFolders());
     const QString problems = outcome.problems();
     if (problems.isEmpty())
         return;
     std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
+    const QByteArray unwritten = unwrittenExitFiles(outcome, logLines, scriptLines);
+    std::fwrite(unwritten.constData(), 1, std::size_t(unwritten.size()), stderr);
+    std::fflush(stderr);
     if (interactive)
         ExitFileRescue::tellAndOffer(this, outcome, logLines, scriptLines);
 }

@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString canonicalOrClean(const QString &folder)
@@ -32,6 +36,16 @@ QString choose(const QString &programFolder, const QString &installedBinFolder, 
 QString userDataFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QStringList fallbackFolders()
+{
+    // Empty when TMPDIR names no folder: then there is no temporary folder to try.
+    const QString temporary = QDir::tempPath();
+    if (temporary.isEmpty())
+        return {userDataFolder()};
+    // Named for the user: another user's folder of the same name would refuse the files.
+    return {userDataFolder(), temporary + u"/quenmark-"_s + QString::number(::getuid())};
 }
 
 QString forThisProgram()

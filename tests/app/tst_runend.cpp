@@ -174,6 +174,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles_data()
     QTest::newRow("idle, SIGHUP") << Busy::Idle << int(SIGHUP) << false << 0;
     QTest::newRow("idle, SIGINT") << Busy::Idle << int(SIGINT) << false << 0;
     QTest::newRow("idle, SIGTERM, logs refused") << Busy::Idle << int(SIGTERM) << false << 1;
+    QTest::newRow("idle, SIGTERM, logs refused everywhere") << Busy::Idle << int(SIGTERM) << false << 2;
     QTest::newRow("idle, display lost") << Busy::Idle << int(DisplayLost) << false << 0;
     QTest::newRow("idle, display lost, logs refused") << Busy::Idle << int(DisplayLost) << false << 1;
     QTest::newRow("load, SIGTERM") << Busy::Load << int(SIGTERM) << false << 0;
