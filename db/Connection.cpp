@@ -41,6 +41,11 @@ QString libraryErrorText(MYSQL *mysql)
     return Cp1251::decode(text, qsizetype(qstrlen(text)));
 }
 
+QString busyText()
+{
+    return u"Соединение занято: дождитесь конца загрузки или проверки"_s;
+}
+
 // The errors after which the session on the server is gone.
 bool endsTheSession(unsigned errorNumber)
 {
@@ -67,6 +72,9 @@ DbConnection::DbConnection() = default;
 
 DbConnection::~DbConnection()
 {
+    // No thread may outlive the record it reads.
+    if (m_activeWork)
+        m_activeWork->finish();
     joinKillers();
     releaseRecord();
 }
@@ -89,7 +97,9 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
                                      const DbEndpoint &endpoint)
 {
     // One connection for the whole process: the earlier one goes before the
-    // new attempt, also when the attempt fails.
+    // new attempt, also when the attempt fails; never under a work that reads it.
+    if (m_activeWork)
+        throw QmError(busyText());
     joinKillers();
     releaseRecord();
     m_closedAtExit = false;
@@ -183,7 +193,7 @@ void DbConnection::closeAtExit()
 void DbConnection::beginWork(DbWork *work)
 {
     if (m_activeWork)
-        throw QmError(u"Соединение занято другим запросом"_s);
+        throw QmError(busyText());
     joinKillers();
     m_activeWork = work;
 }

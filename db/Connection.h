@@ -38,6 +38,7 @@ public:
     // Text that cp1251 cannot hold is never sent: the attempt fails with a
     // text naming the box, never the text itself (it may be the password).
     // Sets Connected to 1 on success; a failure never sets it back to 0.
+    // Throws QmError while a work runs on the connection.
     ConnectOutcome connect(const QString &host, const QString &user, const QString &password,
                            const DbEndpoint &endpoint = {});
 
