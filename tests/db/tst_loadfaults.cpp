@@ -99,6 +99,7 @@ private Q_SLOTS:
 
 private:
     DialogCounter m_dialogs;
+    ThrowawayServer m_lossServer;
 };
 
 void tst_LoadFaults::initTestCase()
@@ -272,7 +273,8 @@ void tst_LoadFaults::lostConnectionIsSaid()
 {
     QFETCH(bool, check);
     QFETCH(QString, loss);
-    ThrowawayServer server;
+    // One server for all rows: each leaves it running.
+    ThrowawayServer &server = m_lossServer;
     QString output;
     QVERIFY2(server.start(&output), qPrintable(output));
     TestShell shell;
