@@ -21,8 +21,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <memory>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace WindowDriver;

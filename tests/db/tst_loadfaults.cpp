@@ -95,7 +95,7 @@ private Q_SLOTS:
     void cancelEndsTheLoad();
     void lostConnectionIsSaid_data();
     void lostConnectionIsSaid();
-    void lateCancelSparesTheNextQuery();
+    void lateCancelOrCutSparesTheNextQuery();
 
 private:
     DialogCounter m_dialogs;
@@ -338,9 +338,9 @@ void tst_LoadFaults::lostConnectionIsSaid()
     QCOMPARE(grid.RowCount(), 1507);
 }
 
-// A cancel whose KILL QUERY is still on its way when the load ends by itself
-// must not reach the next query on the connection.
-void tst_LoadFaults::lateCancelSparesTheNextQuery()
+// A cancel whose KILL QUERY is still on its way when the load ends by itself,
+// and a cut asked for after the end, must not reach the next query.
+void tst_LoadFaults::lateCancelOrCutSparesTheNextQuery()
 {
     ThrowawayServer server;
     QString output;
@@ -360,9 +360,11 @@ void tst_LoadFaults::lateCancelSparesTheNextQuery()
         QTest::qWait(100); // the query is on the server
         work.cancel();
         QVERIFY(work.waitFinished(std::chrono::seconds(5)));
+        work.cut();
     }
     QVERIFY(DbWork(db, load("SELECT seq FROM seq_1_to_10 WHERE SLEEP(0.1) = 0", next)).waitFinished(std::chrono::seconds(5)));
     QVERIFY2(next.loaded, qPrintable(next.errorText));
+    QVERIFY(!db.lost());
 }
 
 QTEST_MAIN(tst_LoadFaults)
