@@ -182,6 +182,8 @@ void tst_RunEnd::everyEndWritesTheExitFiles_data()
     QTest::newRow("load, window closed") << Busy::Load << int(WindowClose) << false << 0;
     QTest::newRow("load from a frozen server, SIGTERM") << Busy::Load << int(SIGTERM) << true << 0;
     QTest::newRow("check on a frozen server, SIGTERM") << Busy::Check << int(SIGTERM) << true << 0;
+    QTest::newRow("check on a frozen server, SIGHUP") << Busy::Check << int(SIGHUP) << true << 0;
+    QTest::newRow("check on a frozen server, SIGINT") << Busy::Check << int(SIGINT) << true << 0;
     QTest::newRow("check on a frozen server, display lost") << Busy::Check << int(DisplayLost) << true << 0;
     QTest::newRow("check on a frozen server, window closed") << Busy::Check << int(WindowClose) << true << 0;
 }
