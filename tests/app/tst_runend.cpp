@@ -13,6 +13,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -81,11 +82,7 @@ bool askToClose(const QString &display, const QByteArray &title)
         const xcb_window_t window = xcb_query_tree_children(tree)[i];
         xcb_get_property_reply_t *p = xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
         if (p && QByteArray(static_cast<const char *>(xcb_get_property_value(p)), xcb_get_property_value_length(p)) == title) {
-            xcb_client_message_event_t event{};
-            event.response_type = XCB_CLIENT_MESSAGE;
-            event.format = 32;
-            event.window = window;
-            event.type = protocols;
+            xcb_client_message_event_t event{XCB_CLIENT_MESSAGE, 32, 0, window, protocols, {}};
             event.data.data32[0] = close;
             xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
             sent = true;
@@ -119,17 +116,6 @@ void blockFolder(const QString &path)
     if (!blocker.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(path));
 }
-
-// A server stopped for a test row runs again when the row ends, however it ends.
-struct Frozen
-{
-    qint64 pid = 0;
-    ~Frozen()
-    {
-        if (pid > 0)
-            ::kill(pid_t(pid), SIGCONT);
-    }
-};
 
 } // namespace
 
@@ -234,7 +220,13 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
         xdotool(display, {u"mousemove"_s, u"--sync"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s});
         QTest::qWait(300);
     };
-    Frozen frozenServer;
+    // A server stopped for the row runs again when the row ends, however it ends.
+    const qint64 serverPid = m_server.pid();
+    QVERIFY(serverPid > 0);
+    const auto resume = qScopeGuard([&] {
+        if (frozen)
+            ::kill(pid_t(serverPid), SIGCONT);
+    });
     if (busy != Busy::Idle) {
         click(m_clicks.connect);
         if (busy == Busy::Load) {
@@ -246,10 +238,9 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
             xdotool(display, {u"type"_s, QString::fromLatin1(checkedStatement)});
         }
         if (frozen) {
-            frozenServer.pid = m_server.pid();
             if (busy == Busy::Load)
                 QTest::qWait(1000); // the load is under way
-            ::kill(pid_t(frozenServer.pid), SIGSTOP);
+            ::kill(pid_t(serverPid), SIGSTOP);
         }
         if (busy == Busy::Check)
             click(m_clicks.check);

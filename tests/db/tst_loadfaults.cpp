@@ -71,14 +71,21 @@ protected:
     }
 };
 
-// The progress window while it is up.
-QWidget *progressWindow()
+// Clicks "Отмена" once the progress window is up and shows at least
+// afterProgress; sinceClick starts with the click.
+void cancelOnceShown(QTimer &watcher, QElapsedTimer &sinceClick, int afterProgress = 0)
 {
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->objectName() == u"WorkProgressDialog"_s && window->isVisible())
-            return window;
-    }
-    return nullptr;
+    QObject::connect(&watcher, &QTimer::timeout, [&sinceClick, afterProgress] {
+        for (QWidget *dialog : QApplication::topLevelWidgets()) {
+            auto *shown = dialog->findChild<QLabel *>(u"progressLabel"_s);
+            if (dialog->objectName() != u"WorkProgressDialog"_s || !dialog->isVisible() || sinceClick.isValid()
+                || shown->text().section(u' ', -1).toInt() < afterProgress)
+                continue;
+            sinceClick.start();
+            QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
+        }
+    });
+    watcher.start(20);
 }
 
 } // namespace
@@ -221,15 +228,7 @@ void tst_LoadFaults::cancelEndsTheLoad()
 
     QElapsedTimer sinceClick;
     QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-        QWidget *dialog = progressWindow();
-        auto *rows = dialog ? dialog->findChild<QLabel *>(u"progressLabel"_s) : nullptr;
-        if (!rows || sinceClick.isValid() || rows->text().section(u' ', -1).toInt() < clickAfterRows)
-            return;
-        sinceClick.start();
-        QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
-    });
-    watcher.start(20);
+    cancelOnceShown(watcher, sinceClick, clickAfterRows);
     bool cancelled = false;
     try {
         LoadTable(grid, db, query);
@@ -301,14 +300,7 @@ void tst_LoadFaults::lostConnectionIsSaid()
         ::kill(pid_t(pid), SIGSTOP);
         QElapsedTimer sinceClick;
         QTimer watcher;
-        QObject::connect(&watcher, &QTimer::timeout, [&] {
-            QWidget *dialog = progressWindow();
-            if (!dialog || sinceClick.isValid())
-                return;
-            sinceClick.start();
-            QTest::mouseClick(dialog->findChild<QPushButton *>(u"cancelButton"_s), Qt::LeftButton);
-        });
-        watcher.start(20);
+        cancelOnceShown(watcher, sinceClick);
         QVERIFY_THROWS_EXCEPTION(QmCancelled, run());
         ::kill(pid_t(pid), SIGCONT);
         QVERIFY2(sinceClick.elapsed() < 1000, qPrintable(QString::number(sinceClick.elapsed())));
