@@ -7,6 +7,8 @@
 #include "base/TextFile.h"
 #include "base/FormControls.h"
 #include "check/EditorCheck.h"
+#include "check/ScriptCheck.h"
+#include "db/WorkRunner.h"
 #include "editor/SqlEditor.h"
 
 #include <QDir>
@@ -63,7 +65,25 @@ QFileDialog *EditorPage::saveDialog()
 void EditorPage::Button9Click()
 {
     const QString timeStr = m_shell.refreshTimeStr();
-    const CheckCounts counts = checkEditorScript(*m_editor, m_shell.connection());
+    m_editor->clearLineMarks();
+    // The check runs like a load, on a thread of its own, on the lines as they
+    // are now; only the marks are made here.
+    const QStringList lines = m_editor->lines();
+    DbConnection &connection = m_shell.connection();
+    ScriptCheckResult result;
+    try {
+        runWithProgress(window(), connection, [&](WorkControl &) { result = checkScript(lines, connection); },
+                        {u"Проверка скрипта"_s, [](int) { return u"Скрипт проверяется на сервере…"_s; }});
+    } catch (const QmRunEnding &) {
+        throw;
+    } catch (const QmCancelled &) {
+        m_shell.LogEvent(LogTexts::checkCancelled(timeStr));
+        throw;
+    } catch (const QmError &error) {
+        m_shell.LogEvent(LogTexts::checkFailed(timeStr, error.text()));
+        throw;
+    }
+    const CheckCounts counts = showCheckMarks(*m_editor, result);
     m_shell.LogEvent(LogTexts::scriptChecked(timeStr, counts.errors, counts.warnings, counts.notChecked));
 }
 

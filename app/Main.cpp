@@ -2,10 +2,11 @@
 
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
-#include "app/ExitFileRescue.h"
-#include "app/ExitFiles.h"
+#include "app/runend/ConnectionAtExit.h"
+#include "app/runend/ExitFileRescue.h"
+#include "app/runend/ExitFiles.h"
 #include "app/MainWindowAccessible.h"
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFolder.h"
 #include "base/LogTexts.h"
 #include "app/TextPane.h"
 #include "base/TimeTexts.h"
@@ -117,14 +118,15 @@ void TForm1::FormCreate()
     m_buylistPage->resetOrder();
 }
 
-void TForm1::FormClose(bool interactive)
+void TForm1::FormClose(bool interactive, int exitStatus)
 {
     if (m_closed)
         return;
     m_closed = true;
+    // The exit files first: they hold nothing of the connection, and nothing
+    // that goes wrong with a load or a check under way can lose them.
     try {
         const QString stamp = TimeTexts::exitStamp(QDateTime::currentDateTime());
-        m_connection->closeAtExit();
         LogEvent(LogTexts::appClosed(refreshTimeStr()));
         LogEvent(LogTexts::logClosed(TimeTexts::dateTimeText(QDateTime::currentDateTime(), QLocale())));
         saveExitFiles(stamp, interactive);
@@ -132,6 +134,7 @@ void TForm1::FormClose(bool interactive)
         // Nothing may keep the window from closing.
         std::fprintf(stderr, "Quenmark: %s\n", error.what());
     }
+    closeConnectionAtExit(*m_connection, exitStatus);
 }
 
 void TForm1::FormSessionSave()
@@ -148,14 +151,18 @@ void TForm1::FormSessionSave()
 void TForm1::saveExitFiles(const QString &stamp, bool interactive)
 {
     // A file that cannot be written beside the others goes to the user's data
-    // folder at once, so that no later failure (a lost display) can lose it.
+    // folder or the temporary folder at once, so that no later failure (a lost
+    // display) can lose it; one that no folder takes goes to standard error.
     const QStringList logLines = m_memo1->lines();
     const QStringList scriptLines = SynMemo1()->lines();
-    const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, logLines, scriptLines, ExitFolder::userDataFolder());
+    const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, logLines, scriptLines, ExitFolder::fallbackFolders());
     const QString problems = outcome.problems();
     if (problems.isEmpty())
         return;
     std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
+    const QByteArray unwritten = unwrittenExitFiles(outcome, logLines, scriptLines);
+    std::fwrite(unwritten.constData(), 1, std::size_t(unwritten.size()), stderr);
+    std::fflush(stderr);
     if (interactive)
         ExitFileRescue::tellAndOffer(this, outcome, logLines, scriptLines);
 }

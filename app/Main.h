@@ -32,8 +32,11 @@ public:
 
     void FormCreate();
     // Runs the shutdown sequence once; later calls do nothing. interactive: the
-    // operator can still be told about files that could not be written.
-    void FormClose(bool interactive = true);
+    // operator can still be told about files that could not be written. The
+    // exit files are written first, then the work running on the connection is
+    // stopped and the connection closed; should a thread not stop, the process
+    // ends at once with exitStatus.
+    void FormClose(bool interactive = true, int exitStatus = 0);
     // The session manager saves the session: the exit files are written as they
     // stand and the run goes on (a later close writes them again under new names).
     void FormSessionSave();

@@ -1,7 +1,7 @@
 #include "app/BaseFont.h"
 #include "app/CommandLine.h"
 #include "app/Main.h"
-#include "app/ShutdownWiring.h"
+#include "app/runend/ShutdownWiring.h"
 
 #include <QApplication>
 #include <QGuiApplication>

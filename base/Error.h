@@ -25,3 +25,11 @@ class QmCancelled : public std::exception
 public:
     const char *what() const noexcept override { return "Cancelled"; }
 };
+
+// Raised when the run is ending and has stopped the operation under way: a
+// cancel with nothing to show and nothing to log, since the log is closed.
+class QmRunEnding : public QmCancelled
+{
+public:
+    const char *what() const noexcept override { return "Run ending"; }
+};

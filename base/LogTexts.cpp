@@ -58,4 +58,24 @@ QString scriptChecked(const QString &timeStr, int errors, int warnings, int notC
         + QString::number(warnings) + u", не проверено "_s + QString::number(notChecked);
 }
 
+QString loadCancelled(const QString &timeStr, const QString &table)
+{
+    return timeStr + u"  Загрузка таблицы \""_s + table + u"\" отменена"_s;
+}
+
+QString loadFailed(const QString &timeStr, const QString &table, const QString &errorText)
+{
+    return timeStr + u"  Ошыбка загрузки таблицы \""_s + table + u"\" : "_s + errorText;
+}
+
+QString checkCancelled(const QString &timeStr)
+{
+    return timeStr + u"  Проверка скрипта отменена"_s;
+}
+
+QString checkFailed(const QString &timeStr, const QString &errorText)
+{
+    return timeStr + u"  Ошыбка проверки скрипта : "_s + errorText;
+}
+
 } // namespace LogTexts

@@ -23,5 +23,11 @@ QString npcCreated(const QString &timeStr, const QString &npcName);
 QString shopCreated(const QString &timeStr, const QString &shopId);
 QString itemAdded(const QString &timeStr, const QString &itemName);
 QString fileSaved(const QString &timeStr, const QString &fileName);
+// A table load that the operator cancelled, or that ended without the table.
+QString loadCancelled(const QString &timeStr, const QString &table);
+QString loadFailed(const QString &timeStr, const QString &table, const QString &errorText);
+// A check of the script that the operator cancelled, or that could not be made.
+QString checkCancelled(const QString &timeStr);
+QString checkFailed(const QString &timeStr, const QString &errorText);
 
 } // namespace LogTexts

@@ -121,8 +121,7 @@ void BuylistPage::Button5Click()
     const CatalogueKind kind = m_radioButton3->isChecked()   ? CatalogueKind::Items
                                : m_radioButton2->isChecked() ? CatalogueKind::Armor
                                                              : CatalogueKind::Weapon;
-    LoadTable(*m_nextGrid2, m_shell.connection(), catalogueQuery(kind));
-    m_shell.LogEvent(LogTexts::tableLoaded(m_shell.refreshTimeStr(), catalogueTable(kind)));
+    LoadTable(*m_nextGrid2, m_shell, catalogueQuery(kind), catalogueTable(kind));
 }
 
 void BuylistPage::NextGrid2CellDblClick(int, int row)

@@ -5,10 +5,8 @@
 
 using namespace Qt::StringLiterals;
 
-CheckCounts checkEditorScript(SqlEditor &editor, DbConnection &connection)
+CheckCounts showCheckMarks(SqlEditor &editor, const ScriptCheckResult &result)
 {
-    editor.clearLineMarks();
-    const ScriptCheckResult result = checkScript(editor.lines(), connection);
 
     // The kind is also spelt out, for whoever does not tell the colours apart.
     QList<SqlEditor::LineMark> marks;

@@ -1,7 +1,7 @@
 #pragma once
 
-class DbConnection;
 class SqlEditor;
+struct ScriptCheckResult;
 
 struct CheckCounts
 {
@@ -10,7 +10,8 @@ struct CheckCounts
     int notChecked = 0;
 };
 
-// Checks the editor's script against the connected database and marks what
-// it finds under the lines, the view on the first of them. The old marks go
-// first, so a check that fails (its QmError passes on) leaves none behind.
-CheckCounts checkEditorScript(SqlEditor &editor, DbConnection &connection);
+// Marks what a check of the editor's script (checkScript, run on the lines
+// the editor held) found under the lines, the view on the first of them. The
+// caller takes the old marks away before the check, so a check that fails
+// leaves none behind.
+CheckCounts showCheckMarks(SqlEditor &editor, const ScriptCheckResult &result);

@@ -2,9 +2,12 @@
 
 #include "base/Codepage.h"
 #include "base/Error.h"
+#include "db/DbWork.h"
+#include "db/QueryKill.h"
 
 #include <errmsg.h>
 #include <mysql.h>
+#include <mysqld_error.h>
 
 #include <initializer_list>
 
@@ -38,6 +41,26 @@ QString libraryErrorText(MYSQL *mysql)
     return Cp1251::decode(text, qsizetype(qstrlen(text)));
 }
 
+QString busyText()
+{
+    return u"Соединение занято: дождитесь конца загрузки или проверки"_s;
+}
+
+// The errors after which the session on the server is gone.
+bool endsTheSession(unsigned errorNumber)
+{
+    switch (errorNumber) {
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case CR_SERVER_LOST_EXTENDED:
+    case ER_CONNECTION_KILLED:
+    case ER_SERVER_SHUTDOWN:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 QString textOutsideCp1251(const QString &what)
@@ -49,6 +72,10 @@ DbConnection::DbConnection() = default;
 
 DbConnection::~DbConnection()
 {
+    // No thread may outlive the record it reads.
+    if (m_activeWork)
+        m_activeWork->finish();
+    joinKillers();
     releaseRecord();
 }
 
@@ -57,8 +84,6 @@ void DbConnection::openRecord()
     m_mysql = mysql_init(nullptr);
     if (!m_mysql)
         throw QmError(u"Out of memory for the database connection"_s);
-    mysql_options(m_mysql, MYSQL_SET_CHARSET_NAME, "cp1251");
-    mysql_options(m_mysql, MYSQL_OPT_CONNECT_TIMEOUT, &connectTimeoutSeconds);
 }
 
 void DbConnection::releaseRecord()
@@ -72,9 +97,13 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
                                      const DbEndpoint &endpoint)
 {
     // One connection for the whole process: the earlier one goes before the
-    // new attempt, also when the attempt fails.
+    // new attempt, also when the attempt fails; never under a work that reads it.
+    if (m_activeWork)
+        throw QmError(busyText());
+    joinKillers();
     releaseRecord();
     m_closedAtExit = false;
+    m_lost = false;
     m_lastFailure = {};
 
     QByteArray hostBytes;
@@ -90,9 +119,7 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
 
     openRecord();
     m_login = {hostBytes, userBytes, passwordBytes, endpoint};
-    const char *socket = endpoint.socket.isEmpty() ? nullptr : endpoint.socket.constData();
-    if (mysql_real_connect(m_mysql, hostBytes.constData(), userBytes.constData(),
-                           passwordBytes.constData(), nullptr, endpoint.port, socket, 0)) {
+    if (connectClientRecord(m_mysql, m_login, {connectTimeoutSeconds, 0})) {
         m_connected = 1;
         return {};
     }
@@ -107,6 +134,8 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
 
 unsigned DbConnection::errorNumber() const
 {
+    if (m_lost)
+        return m_loss.errorNumber;
     if (m_mysql)
         return mysql_errno(m_mysql);
     return m_lastFailure.errorNumber != 0 ? m_lastFailure.errorNumber : unsigned(CR_UNKNOWN_ERROR);
@@ -114,6 +143,9 @@ unsigned DbConnection::errorNumber() const
 
 QString DbConnection::errorText() const
 {
+    if (m_lost)
+        return u"Соединение с сервером потеряно (%1). Соединитесь заново на странице \"Соединение\""_s.arg(
+            m_loss.errorText);
     if (m_mysql)
         return libraryErrorText(m_mysql);
     if (m_closedAtExit)
@@ -132,15 +164,58 @@ int DbConnection::selectDatabase(const QString &name, QString *refusal)
             *refusal = textOutsideCp1251(u"database name"_s);
         return 1;
     }
-    if (!m_mysql)
+    if (!handle())
         return 1;
+    joinKillers();
     return mysql_select_db(m_mysql, nameBytes.constData());
+}
+
+bool DbConnection::stopActiveWork(std::chrono::milliseconds bound)
+{
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    bool ended = !m_activeWork || m_activeWork->stop(bound);
+    for (const std::unique_ptr<QueryKiller> &killer : m_killers)
+        ended = killer->waitDone(deadline) && ended;
+    return ended;
 }
 
 void DbConnection::closeAtExit()
 {
+    if (m_activeWork)
+        return;
+    joinKillers();
     if (m_connected == 1 && m_mysql) {
         releaseRecord();
         m_closedAtExit = true;
     }
+}
+
+void DbConnection::beginWork(DbWork *work)
+{
+    if (m_activeWork)
+        throw QmError(busyText());
+    joinKillers();
+    m_activeWork = work;
+}
+
+void DbConnection::endWork(DbWork *work, bool cut, std::unique_ptr<QueryKiller> killer)
+{
+    if (m_activeWork == work)
+        m_activeWork = nullptr;
+    if (killer)
+        m_killers.push_back(std::move(killer));
+    if (!m_mysql || m_lost)
+        return;
+    if (cut)
+        m_loss = {CR_SERVER_LOST, u"соединение разорвано при отмене: сервер не прервал запрос"_s};
+    else if (endsTheSession(mysql_errno(m_mysql)))
+        m_loss = {mysql_errno(m_mysql), libraryErrorText(m_mysql)};
+    else
+        return;
+    m_lost = true;
+}
+
+void DbConnection::joinKillers()
+{
+    m_killers.clear();
 }

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <QByteArray>
+#include "db/DbLogin.h"
+
 #include <QString>
 
-struct st_mysql;
+#include <chrono>
+#include <memory>
+#include <vector>
 
-// Where to reach the server when not through the library's defaults. The
-// window never sets it (default port, and the socket from MYSQL_UNIX_PORT);
-// tools and tests that talk to a second server do.
-struct DbEndpoint
-{
-    unsigned port = 0;
-    QByteArray socket;
-};
+class DbWork;
+class QueryKiller;
+struct st_mysql;
 
 // What one connect attempt came to: error number 0 and no text on success.
 struct ConnectOutcome
@@ -21,17 +19,11 @@ struct ConnectOutcome
     QString errorText;
 };
 
-// What the last connect was given, in the bytes sent: a second, short-lived
-// connection made with it can end a query that the first one is running.
-struct DbLogin
-{
-    QByteArray host, user, password;
-    DbEndpoint endpoint;
-};
-
 // The one connection of the process: the client library's connection record
 // and the Connected flag. A record exists only while a connect has made it
-// good; every query of the table loader runs on it.
+// good; every query of the table loader and the script check runs on it, as a
+// DbWork on a thread of its own. The connection knows the work running on it
+// and waits for the threads that ended its queries before it is used again.
 class DbConnection
 {
 public:
@@ -46,13 +38,22 @@ public:
     // Text that cp1251 cannot hold is never sent: the attempt fails with a
     // text naming the box, never the text itself (it may be the password).
     // Sets Connected to 1 on success; a failure never sets it back to 0.
+    // Throws QmError while a work runs on the connection.
     ConnectOutcome connect(const QString &host, const QString &user, const QString &password,
                            const DbEndpoint &endpoint = {});
 
     // The library's error number and text of the last call on the record;
-    // without a record, why there is no connection and what to do about it.
+    // without a record, or with a lost one, why there is no connection and
+    // what to do about it.
     unsigned errorNumber() const;
     QString errorText() const;
+
+    // Whether the connection was lost: its socket cut to end a query the
+    // server did not give up, or the server gone, restarted or ending the
+    // session. Nothing is sent on it any more (handle() is null) until the
+    // next connect; Connected stays 1 and the close at exit still closes the
+    // record, as for any connection that was made.
+    bool lost() const { return m_lost; }
 
     // Selects the database; returns the library's result (0 = success). A
     // name that cp1251 cannot hold is not sent: the result is 1 and
@@ -62,14 +63,31 @@ public:
     // 1 once a connect has succeeded, for the rest of the object's life.
     int Connected() const { return m_connected; }
 
-    // The close at exit: closes the record when there is a connected one.
+    // The end of the run's first step on the connection: stops the work
+    // running on it (see DbWork::stop) and waits for every thread that ends
+    // its queries, all within bound. False when one of them has not ended by
+    // then: the record must not be closed or freed.
+    bool stopActiveWork(std::chrono::milliseconds bound);
+
+    // The close at exit: closes the record when there is a connected one,
+    // but never while a work's thread may still use it.
     void closeAtExit();
 
-    // The record, for the table loader; null while there is no connection.
-    st_mysql *handle() const { return m_mysql; }
+    // The record, for the table loader and the check; null while there is no
+    // connection or it is lost.
+    st_mysql *handle() const { return m_lost ? nullptr : m_mysql; }
     const DbLogin &login() const { return m_login; }
 
 private:
+    friend class DbWork;
+    // A work starts: what earlier work left behind (a cancel on its way) is
+    // waited for first, so it cannot reach the new work's query.
+    void beginWork(DbWork *work);
+    // The work has ended and its thread is joined: cut tells whether its
+    // socket was shut; killer, if any, may still be ending its try.
+    void endWork(DbWork *work, bool cut, std::unique_ptr<QueryKiller> killer);
+    void joinKillers();
+
     void openRecord();
     void releaseRecord();
 
@@ -78,7 +96,12 @@ private:
     // The failure of the last connect attempt, while it left no record.
     ConnectOutcome m_lastFailure;
     bool m_closedAtExit = false;
+    bool m_lost = false;
+    // The error that told of the loss.
+    ConnectOutcome m_loss;
     DbLogin m_login;
+    DbWork *m_activeWork = nullptr;
+    std::vector<std::unique_ptr<QueryKiller>> m_killers;
 };
 
 // The reason a text is not sent: "text outside Windows-1251 in the " + what.

@@ -1,27 +1,22 @@
 #include "db/GridLoad.h"
 
 #include "base/Error.h"
-#include "db/LoadProgressDialog.h"
-#include "db/LoadThread.h"
-#include "db/WaitCursor.h"
+#include "base/LogTexts.h"
+#include "base/Shell.h"
+#include "db/TableLoader.h"
+#include "db/WorkRunner.h"
 #include "grid/RecordGrid.h"
 #include "grid/RowStore.h"
 
-#include <memory>
 #include <vector>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-using namespace std::chrono_literals;
-
-// A load shorter than this never shows the progress window.
-constexpr auto progressAfter = 500ms;
-// How long a cancelled load may take to end before its connection is cut.
-constexpr auto cancelGrace = 900ms;
 
 // The grid redraws once, after the new rows are in, whatever way it ends.
 class BulkChange
@@ -60,7 +55,6 @@ std::vector<CellKind> columnKinds(const RowStore &store)
 
 void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &query)
 {
-    const WaitCursor wait;
     mapLargeBlocksAlone();
     // The grid is empty from here on; the rows it had are freed by the
     // loading thread while the server starts on the query.
@@ -75,31 +69,30 @@ void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &que
     // hands them to the grid, and only when the load is complete.
     RowStore loaded;
     loaded.setColumnKinds(columnKinds(grid.store()));
-    std::unique_ptr<LoadProgressDialog> dialog;
-    QObject finishNotice;
-    LoadThread load(loaded, connection, query, std::move(previous), [&finishNotice, &dialog] {
-        QMetaObject::invokeMethod(&finishNotice, [&dialog] {
-            if (dialog)
-                dialog->finish();
-        }, Qt::QueuedConnection);
-    });
-
-    // Until then the window waits, as for any blocking call: no input is taken.
-    if (!load.waitFinished(progressAfter)) {
-        dialog = std::make_unique<LoadProgressDialog>(grid.window(), [&load] { return load.rowsRead(); });
-        if (!load.finished() && dialog->exec() != QDialog::Accepted)
-            load.cancel();
-        dialog.reset();
-    }
-    if (load.cancelRequested()) {
-        if (!load.waitFinished(cancelGrace))
-            load.breakConnection();
-        throw QmCancelled();
-    }
-    load.waitFinished(24h);
-    const LoadOutcome outcome = load.outcome();
-    if (!outcome.loaded)
-        throw QmError(outcome.errorText);
+    const auto load = [&](WorkControl &control) {
+        previous = RowStore();
+        const LoadOutcome outcome = LoadTable(loaded, connection, query, &control);
+        if (!outcome.loaded && !outcome.cancelled)
+            throw QmError(outcome.errorText);
+    };
+    runWithProgress(grid.window(), connection, load,
+                    {u"Загрузка таблицы"_s, [](int rows) { return u"Прочитано строк: %1"_s.arg(rows); }});
     const BulkChange bulk(grid);
     grid.store().takeRows(loaded);
+}
+
+void LoadTable(RecordGrid &grid, Shell &shell, const QByteArray &query, const QString &table)
+{
+    try {
+        LoadTable(grid, shell.connection(), query);
+    } catch (const QmRunEnding &) {
+        throw;
+    } catch (const QmCancelled &) {
+        shell.LogEvent(LogTexts::loadCancelled(shell.refreshTimeStr(), table));
+        throw;
+    } catch (const QmError &error) {
+        shell.LogEvent(LogTexts::loadFailed(shell.refreshTimeStr(), table, error.text()));
+        throw;
+    }
+    shell.LogEvent(LogTexts::tableLoaded(shell.refreshTimeStr(), table));
 }

@@ -1,13 +1,14 @@
 #include "db/QueryKill.h"
 
 #include "base/Codepage.h"
-#include "db/Connection.h"
+#include "db/DbLogin.h"
 
 #include <mysql.h>
 
 namespace {
 
 constexpr unsigned timeoutSeconds = 1;
+constexpr std::chrono::milliseconds retryEvery{250};
 
 } // namespace
 
@@ -16,13 +17,8 @@ bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText)
     MYSQL *mysql = mysql_init(nullptr);
     if (!mysql)
         return false;
-    mysql_options(mysql, MYSQL_OPT_CONNECT_TIMEOUT, &timeoutSeconds);
-    mysql_options(mysql, MYSQL_OPT_READ_TIMEOUT, &timeoutSeconds);
-    mysql_options(mysql, MYSQL_OPT_WRITE_TIMEOUT, &timeoutSeconds);
-    const char *socket = login.endpoint.socket.isEmpty() ? nullptr : login.endpoint.socket.constData();
     bool killed = false;
-    if (mysql_real_connect(mysql, login.host.constData(), login.user.constData(), login.password.constData(),
-                           nullptr, login.endpoint.port, socket, 0)) {
+    if (connectClientRecord(mysql, login, {timeoutSeconds, timeoutSeconds})) {
         const QByteArray kill = "KILL QUERY " + QByteArray::number(qulonglong(threadId));
         killed = mysql_real_query(mysql, kill.constData(), static_cast<unsigned long>(kill.size())) == 0;
     }
@@ -32,4 +28,40 @@ bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText)
     }
     mysql_close(mysql);
     return killed;
+}
+
+QueryKiller::QueryKiller(DbLogin login, unsigned long threadId)
+{
+    m_thread = std::thread([this, login = std::move(login), threadId] {
+        std::unique_lock lock(m_mutex);
+        while (!m_workEnded) {
+            lock.unlock();
+            KillQuery(login, threadId);
+            lock.lock();
+            m_changed.wait_for(lock, retryEvery, [this] { return m_workEnded; });
+        }
+        m_done = true;
+        m_changed.notify_all();
+    });
+}
+
+QueryKiller::~QueryKiller()
+{
+    workEnded();
+    m_thread.join();
+}
+
+void QueryKiller::workEnded()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_workEnded = true;
+    }
+    m_changed.notify_all();
+}
+
+bool QueryKiller::waitDone(std::chrono::steady_clock::time_point deadline)
+{
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_until(lock, deadline, [this] { return m_done; });
 }

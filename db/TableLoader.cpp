@@ -59,7 +59,7 @@ constexpr std::size_t expectedLargeRows = std::size_t(1) << 20;
 
 } // namespace
 
-LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArray &query, LoadControl *control)
+LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArray &query, WorkControl *control)
 {
     store.clearRows();
 
@@ -69,8 +69,8 @@ LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArra
         outcome.errorText = connection.errorText();
         return outcome;
     }
-    LoadControl unused;
-    LoadControl &watch = control ? *control : unused;
+    WorkControl unused;
+    WorkControl &watch = control ? *control : unused;
     LoadOutcome cancelled;
     cancelled.cancelled = true;
     if (watch.cancelRequested.load(std::memory_order_relaxed))
@@ -91,12 +91,12 @@ LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArra
         if (++rows == sizeAfterRows)
             store.reserveForRows(expectedLargeRows);
         if (rows % progressEvery == 0) {
-            watch.rowsRead.store(rows, std::memory_order_relaxed);
+            watch.progress.store(rows, std::memory_order_relaxed);
             if (watch.cancelRequested.load(std::memory_order_relaxed))
                 return cancelled;
         }
     }
-    watch.rowsRead.store(rows, std::memory_order_relaxed);
+    watch.progress.store(rows, std::memory_order_relaxed);
     // A streamed result ends early, without a row, when the server or the
     // connection fails half-way (or the query is killed): no partial table.
     if (watch.cancelRequested.load())

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "db/WorkControl.h"
+
 #include <QByteArray>
 #include <QString>
-
-#include <atomic>
 
 class DbConnection;
 class RowStore;
@@ -20,14 +20,6 @@ struct LoadOutcome
     QString errorText;
 };
 
-// Shared between a load and the one who watches it, possibly on another
-// thread: the rows read so far, and the request to stop.
-struct LoadControl
-{
-    std::atomic<int> rowsRead{0};
-    std::atomic<bool> cancelRequested{false};
-};
-
 // Empties the store and fills it from one query on the connection, reading
 // the result as a stream as the server sends it: one store row per result
 // row in the server's order, column c of the result into column c of the
@@ -35,7 +27,7 @@ struct LoadControl
 // dropped. A value that a number column cannot take throws the store's
 // QmError. On every way out but success the store is emptied and the rest of
 // the result is read and dropped, so the connection is ready for the next
-// query. With a control, the load counts its rows into it and stops early
-// when asked (the rest of the result is still drained).
+// query. With a control, the load counts its rows into its progress and
+// stops early when asked (the rest of the result is still drained).
 LoadOutcome LoadTable(RowStore &store, DbConnection &connection, const QByteArray &query,
-                      LoadControl *control = nullptr);
+                      WorkControl *control = nullptr);

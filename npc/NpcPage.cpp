@@ -137,8 +137,7 @@ void NpcPage::buildForm()
 
 void NpcPage::Button2Click()
 {
-    LoadTable(*m_nextGrid1, m_shell.connection(), QByteArray(templateQuery));
-    m_shell.LogEvent(LogTexts::tableLoaded(m_shell.refreshTimeStr(), u"npc"_s));
+    LoadTable(*m_nextGrid1, m_shell, QByteArray(templateQuery), u"npc"_s);
 }
 
 void NpcPage::Edit5Change()

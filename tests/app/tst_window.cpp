@@ -2,7 +2,7 @@
 #include "WindowDriver.h"
 
 #include "base/Guard.h"
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFolder.h"
 #include "app/Main.h"
 #include "app/TextPane.h"
 #include "editor/SqlEditor.h"
@@ -15,15 +15,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
-
-#include <csignal>
 
 using namespace Qt::StringLiterals;
 using namespace WindowDriver;
@@ -74,20 +71,6 @@ void blockFolder(const QString &path)
     QFile blocker(path);
     if (!blocker.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(path));
-}
-
-// Starts a display server of the test's own (on the number in QM_XVFB_DISPLAY,
-// else the first free one); returns its name once it is ready.
-QString startXvfb(QProcess &server)
-{
-    const QByteArray fixed = qgetenv("QM_XVFB_DISPLAY").replace(':', "");
-    QStringList args{u"-nolisten"_s, u"tcp"_s, u"-displayfd"_s, u"1"_s};
-    if (!fixed.isEmpty())
-        args.prepend(u':' + QString::fromLatin1(fixed));
-    server.start(u"Xvfb"_s, args);
-    if (!server.waitForStarted() || !server.waitForReadyRead(10000))
-        return QString();
-    return u':' + QString::fromLatin1(server.readAllStandardOutput().trimmed());
 }
 
 } // namespace
@@ -449,72 +432,6 @@ private Q_SLOTS:
         QCOMPARE(second.sqlFiles().filter(u"_2.sql"_s).size(), 1);
         QCOMPARE(readFile(second.root.filePath(u"logs/"_s + logs.first().replace(u"_2.log"_s, u".log"_s))),
                  QByteArray("earlier run"));
-    }
-
-    // A close nobody watches (a signal, the display going away) writes the exit
-    // files without asking anything, puts a refused one in the user's data folder
-    // and says so on standard error.
-    void unattendedEndsWriteTheExitFiles_data()
-    {
-        QTest::addColumn<int>("signal"); // 0: the display goes away
-        QTest::addColumn<bool>("logsBlocked");
-        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
-        QTest::newRow("SIGINT") << int(SIGINT) << false;
-        QTest::newRow("SIGTERM, logs refused") << int(SIGTERM) << true;
-        QTest::newRow("display lost") << 0 << false;
-        QTest::newRow("display lost, logs refused") << 0 << true;
-    }
-    void unattendedEndsWriteTheExitFiles()
-    {
-        QFETCH(int, signal);
-        QFETCH(bool, logsBlocked);
-        const QString binary = QString::fromLocal8Bit(qgetenv("QM_EXECUTABLE"));
-        QVERIFY2(QFile::exists(binary), qPrintable(binary));
-        QTemporaryDir dir, dataHome;
-        const QString copy = dir.filePath(u"quenmark"_s);
-        QVERIFY(QFile::copy(binary, copy));
-        if (logsBlocked)
-            blockFolder(dir.filePath(u"logs"_s));
-
-        QProcess xvfb; // its destructor ends it
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"XDG_DATA_HOME"_s, dataHome.path());
-        if (signal == 0) {
-            env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-            env.insert(u"DISPLAY"_s, startXvfb(xvfb));
-            QVERIFY(env.value(u"DISPLAY"_s) != QString());
-        }
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(copy, {});
-        QVERIFY(process.waitForStarted());
-        // Wait until the program catches SIGTERM (its start-up is done by then): bit 14 of SigCgt.
-        const QString status = u"/proc/%1/status"_s.arg(process.processId());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                const QByteArray text = readFile(status);
-                const qsizetype at = text.indexOf("SigCgt:");
-                return at >= 0 && (text.mid(at + 7, 18).trimmed().toULongLong(nullptr, 16) & (1ull << 14));
-            }(),
-            20000);
-        if (signal == 0)
-            xvfb.terminate();
-        else
-            ::kill(pid_t(process.processId()), signal);
-        const bool ended = process.waitForFinished(10000);
-        if (!ended)
-            process.kill();
-        QVERIFY2(ended, "the program did not end");
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-
-        const QString logFolder = logsBlocked ? dataHome.filePath(u"Quenmark/logs"_s) : dir.filePath(u"logs"_s);
-        const QStringList logs = QDir(logFolder).entryList(QDir::Files);
-        QCOMPARE(logs.size(), 1);
-        QCOMPARE(fileLines(logFolder + u'/' + logs.first()).size(), 5); // four lines and the final break
-        QCOMPARE(QDir(dir.filePath(u"sql"_s)).entryList(QDir::Files).size(), 1);
-        if (logsBlocked)
-            QVERIFY(process.readAllStandardError().contains(QFile::encodeName(logFolder + u'/' + logs.first())));
     }
 
 private:

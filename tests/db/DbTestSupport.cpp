@@ -50,6 +50,17 @@ int openSessions(const QByteArray &user)
     return count;
 }
 
+bool runAsRoot(const QByteArray &statement, const QByteArray &socket)
+{
+    MYSQL *admin = mysql_init(nullptr);
+    // Names in the statement (accounts, databases) are written in UTF-8.
+    mysql_options(admin, MYSQL_SET_CHARSET_NAME, "utf8mb4");
+    const bool ok = mysql_real_connect(admin, "localhost", "root", "kelp", nullptr, 0, socket.constData(), 0)
+        && mysql_query(admin, statement.constData()) == 0;
+    mysql_close(admin);
+    return ok;
+}
+
 ThrowawayServer::ThrowawayServer(const QStringList &extraEnv)
     : m_extraEnv(extraEnv)
 {

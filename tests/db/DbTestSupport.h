@@ -18,6 +18,9 @@ int runDbScript(const QStringList &args, const QStringList &env, QString *output
 // asked through an account of its own (root).
 int openSessions(const QByteArray &user);
 
+// Runs one statement as root on the server behind socket; true when it ran.
+bool runAsRoot(const QByteArray &statement, const QByteArray &socket = sharedSocket());
+
 // A second server of its own (own folder and socket) that a test may
 // stop at will without touching the shared one. Stopped when it goes.
 class ThrowawayServer

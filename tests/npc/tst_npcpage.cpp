@@ -1,4 +1,5 @@
 #include "base/Codepage.h"
+#include "base/Guard.h"
 #include "base/LogTexts.h"
 #include "base/Shell.h"
 #include "db/Connection.h"
@@ -404,8 +405,11 @@ private Q_SLOTS:
         else
             QCOMPARE(shown, error);
         QCOMPARE(page.NextGrid1()->RowCount(), 0);
-        QVERIFY(fixture->shell.log.isEmpty());
-        QCOMPARE(fixture->shell.refreshes, 0);
+        // No "loaded" line: the one line of a failed load, with the text shown.
+        const QString failed = LogTexts::loadFailed(u"10:00:01"_s, u"npc"_s, QString());
+        QCOMPARE(fixture->shell.log.size(), 1);
+        QVERIFY(fixture->shell.log.first().startsWith(failed));
+        QCOMPARE(errorDisplayText(fixture->shell.log.first().mid(failed.size())), shown);
         if (database.isEmpty())
             return;
         // The result was freed: the connection takes the next query.

@@ -1,6 +1,6 @@
-#include "app/ExitFileRescue.h"
+#include "app/runend/ExitFileRescue.h"
 
-#include "app/ExitFiles.h"
+#include "app/runend/ExitFiles.h"
 #include "base/TextFile.h"
 
 #include <QDir>

@@ -8,7 +8,8 @@
 // <root>/logs/log_<stamp>.log and the script into <root>/sql/sql_<stamp>.sql.
 // Missing folders are created; an existing file is never replaced (a second
 // run in the same second writes ..._2); one file failing does not stop the other.
-// A file that cannot be written in root goes to a fallback folder when one is given.
+// A file that cannot be written in root goes to the first fallback folder that
+// takes it; one that no folder takes is kept for standard error.
 enum class ExitFile { Log, Script };
 
 struct ExitFileOutcome
@@ -17,7 +18,8 @@ struct ExitFileOutcome
     QString path;       // the file written, or the one that could not be
     QString error;      // empty on success
     QList<int> lossyLines;
-    // When path could not be written: the copy in the fallback folder, or why that failed too.
+    // When path could not be written: the copy in a fallback folder, or the
+    // last fallback folder tried and why it failed too.
     QString fallbackPath;
     QString fallbackError;
 
@@ -41,9 +43,14 @@ QString exitFilePath(const QString &root, ExitFile kind, const QString &stamp);
 
 ExitFileOutcome writeExitFile(const QString &root, ExitFile kind, const QString &stamp, const QStringList &lines);
 
-// fallbackRoot empty (or the same folder as root): no second try.
+// fallbackRoots are tried in order; a folder that is root itself is skipped.
 ExitFilesOutcome writeExitFiles(const QString &root, const QString &stamp, const QStringList &logLines,
-                                const QStringList &scriptLines, const QString &fallbackRoot = QString());
+                                const QStringList &scriptLines, const QStringList &fallbackRoots = {});
 
 // The bytes of an exit file of that kind, for writing it elsewhere by hand.
 QByteArray exitFileBytes(ExitFile kind, const QStringList &lines);
+
+// The last resort for the files that no folder took: for each, a line that
+// names it, then its bytes whole. Empty when every file was written somewhere.
+QByteArray unwrittenExitFiles(const ExitFilesOutcome &outcome, const QStringList &logLines,
+                              const QStringList &scriptLines);

@@ -1,5 +1,5 @@
-#include "app/ExitFiles.h"
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFiles.h"
+#include "app/runend/ExitFolder.h"
 
 #include "base/TextFile.h"
 
@@ -68,21 +68,37 @@ QString ExitFilesOutcome::problems() const
 }
 
 ExitFilesOutcome writeExitFiles(const QString &root, const QString &stamp, const QStringList &logLines,
-                                const QStringList &scriptLines, const QString &fallbackRoot)
+                                const QStringList &scriptLines, const QStringList &fallbackRoots)
 {
     ExitFilesOutcome outcome;
-    const bool canFallBack = !fallbackRoot.isEmpty() && !ExitFolder::sameFolder(root, fallbackRoot);
     auto write = [&](ExitFile kind, const QStringList &lines) {
         ExitFileOutcome file = writeExitFile(root, kind, stamp, lines);
-        if (!file.error.isEmpty() && canFallBack) {
-            const ExitFileOutcome second = writeExitFile(fallbackRoot, kind, stamp, lines);
-            file.fallbackPath = second.path;
-            file.fallbackError = second.error;
-            file.lossyLines = second.lossyLines;
+        for (const QString &fallbackRoot : fallbackRoots) {
+            if (file.writtenSomewhere())
+                break;
+            if (fallbackRoot.isEmpty() || ExitFolder::sameFolder(root, fallbackRoot))
+                continue;
+            const ExitFileOutcome other = writeExitFile(fallbackRoot, kind, stamp, lines);
+            file.fallbackPath = other.path;
+            file.fallbackError = other.error;
+            file.lossyLines = other.lossyLines;
         }
         return file;
     };
     outcome.log = write(ExitFile::Log, logLines);
     outcome.script = write(ExitFile::Script, scriptLines);
     return outcome;
+}
+
+QByteArray unwrittenExitFiles(const ExitFilesOutcome &outcome, const QStringList &logLines,
+                              const QStringList &scriptLines)
+{
+    QByteArray text;
+    for (const auto &[file, lines] : {std::pair{&outcome.log, &logLines}, std::pair{&outcome.script, &scriptLines}}) {
+        if (file->writtenSomewhere())
+            continue;
+        text += "Quenmark: no folder took " + QFileInfo(file->path).fileName().toLocal8Bit()
+            + "; its content follows whole.\n" + exitFileBytes(file->kind, *lines) + '\n';
+    }
+    return text;
 }

@@ -20,6 +20,11 @@ QString choose(const QString &programFolder, const QString &installedBinFolder, 
 // folder is put instead.
 QString userDataFolder();
 
+// Where a file goes that its own folder refuses, in this order: the user's
+// data folder, then a folder of the user's own in the temporary folder (for an
+// installed program, whose exit folder is the data folder, the latter alone).
+QStringList fallbackFolders();
+
 // The folder for this process: choose() with the running executable's folder,
 // against both the configured install folder and the Debian package's.
 QString forThisProgram();

@@ -15,7 +15,8 @@ public:
     ~QuitSignals() override;
 
 Q_SIGNALS:
-    void quitRequested();
+    // signal: the number of the signal that asked.
+    void quitRequested(int signal);
 
 private:
     QSocketNotifier *m_notifier = nullptr;

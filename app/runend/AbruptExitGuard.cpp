@@ -1,4 +1,4 @@
-#include "app/AbruptExitGuard.h"
+#include "app/runend/AbruptExitGuard.h"
 
 #include <cstdlib>
 #include <thread>

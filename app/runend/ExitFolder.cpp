@@ -1,9 +1,13 @@
-#include "app/ExitFolder.h"
+#include "app/runend/ExitFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -32,6 +36,16 @@ QString choose(const QString &programFolder, const QString &installedBinFolder, 
 QString userDataFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QStringList fallbackFolders()
+{
+    // Empty when TMPDIR names no folder: then there is no temporary folder to try.
+    const QString temporary = QDir::tempPath();
+    if (temporary.isEmpty())
+        return {userDataFolder()};
+    // Named for the user: another user's folder of the same name would refuse the files.
+    return {userDataFolder(), temporary + u"/quenmark-"_s + QString::number(::getuid())};
 }
 
 QString forThisProgram()

@@ -1,0 +1,293 @@
+// The end of a run, on the real program and a display of the test's own: every
+// way a run ends (a quit signal, the display going away, the window manager's
+// close), idle and in the middle of a long load or a script check against a
+// throttled or frozen server, writes both exit files whole and ends the process
+// with its status, without a sanitizer report.
+
+#include "DbTestSupport.h"
+#include "TestWindow.h"
+#include "WindowDriver.h"
+
+#include "app/BaseFont.h"
+#include "base/Codepage.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+#include <csignal>
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+using namespace WindowDriver;
+
+namespace {
+
+enum class Busy { Idle, Load, Check };
+// How the run is ended: one of these, or the number of the signal sent.
+enum End { WindowClose = -1, DisplayLost = 0 };
+
+// The statement typed into the editor before a check.
+const QByteArray checkedStatement = "INSERT INTO merchant_shopids VALUES(7,1);";
+
+// Where the operator clicks, found in a window built here with the program's font.
+struct Clicks
+{
+    QPoint connect, buylistPage, load, editorPage, editor, check;
+};
+
+Clicks clicksOf(TForm1 &form)
+{
+    const auto centre = [&form](const QString &name) {
+        QWidget *control = find(&form, name);
+        return control->mapTo(&form, control->rect().center());
+    };
+    QTabBar *tabs = find<QTabWidget>(&form, u"PageControl1"_s)->tabBar();
+    const auto tab = [&](int index) { return tabs->mapTo(&form, tabs->tabRect(index).center()); };
+    return {centre(u"Button1"_s), tab(3), centre(u"Button5"_s), tab(4), centre(u"SynMemo1"_s), centre(u"Button9"_s)};
+}
+
+QByteArray xdotool(const QString &display, const QStringList &args)
+{
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"DISPLAY"_s, display);
+    tool.setProcessEnvironment(env);
+    tool.start(u"xdotool"_s, args);
+    tool.waitForFinished(30000);
+    return tool.readAllStandardOutput();
+}
+
+// Sends WM_DELETE_WINDOW to the top-level window with this title, as a window
+// manager does when its close box is pressed.
+bool askToClose(const QString &display, const QByteArray &title)
+{
+    xcb_connection_t *c = xcb_connect(display.toLatin1().constData(), nullptr);
+    const auto atom = [c](const char *name) {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    };
+    const xcb_atom_t protocols = atom("WM_PROTOCOLS"), close = atom("WM_DELETE_WINDOW"), name = atom("_NET_WM_NAME");
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr);
+    bool sent = false;
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree); ++i) {
+        const xcb_window_t window = xcb_query_tree_children(tree)[i];
+        xcb_get_property_reply_t *p = xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
+        if (p && QByteArray(static_cast<const char *>(xcb_get_property_value(p)), xcb_get_property_value_length(p)) == title) {
+            xcb_client_message_event_t event{XCB_CLIENT_MESSAGE, 32, 0, window, protocols, {}};
+            event.data.data32[0] = close;
+            xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
+            sent = true;
+        }
+        std::free(p);
+    }
+    std::free(tree);
+    xcb_flush(c);
+    xcb_disconnect(c);
+    return sent;
+}
+
+// A display server of the test's own (on the number in QM_XVFB_DISPLAY, else
+// the first free one); returns its name once it is ready.
+QString startXvfb(QProcess &server)
+{
+    const QByteArray fixed = qgetenv("QM_XVFB_DISPLAY").replace(':', "");
+    QStringList args{u"-nolisten"_s, u"tcp"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s, u"-displayfd"_s, u"1"_s};
+    if (!fixed.isEmpty())
+        args.prepend(u':' + QString::fromLatin1(fixed));
+    server.start(u"Xvfb"_s, args);
+    if (!server.waitForStarted() || !server.waitForReadyRead(10000))
+        return QString();
+    return u':' + QString::fromLatin1(server.readAllStandardOutput().trimmed());
+}
+
+void blockFolder(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile blocker(path);
+    if (!blocker.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+} // namespace
+
+class tst_RunEnd : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void everyEndWritesTheExitFiles_data();
+    void everyEndWritesTheExitFiles();
+
+private:
+    ThrowawayServer m_server;
+    Clicks m_clicks;
+};
+
+void tst_RunEnd::initTestCase()
+{
+    QString output;
+    QVERIFY2(m_server.start(&output), qPrintable(output));
+    // A catalogue of a million rows that the server sends slowly: a pause every 20,000 rows.
+    QVERIFY(runAsRoot("DROP TABLE vosteldb.weapon", m_server.socket()));
+    QVERIFY(runAsRoot("CREATE VIEW vosteldb.weapon AS SELECT seq AS item_id, 'sword' AS weaponType, "
+                      "CONCAT('Blade ', seq) AS name, 'none' AS crystal_type, seq * 10 AS price, 'true' AS sellable "
+                      "FROM vosteldb.seq_1_to_1000000 WHERE seq % 20000 <> 0 OR SLEEP(0.1) = 0",
+                      m_server.socket()));
+    QCOMPARE(useBaseFont(), QString());
+    TestWindow window;
+    m_clicks = clicksOf(*window.form);
+}
+
+void tst_RunEnd::everyEndWritesTheExitFiles_data()
+{
+    QTest::addColumn<Busy>("busy");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<bool>("frozen");
+    QTest::addColumn<int>("refused"); // 0: nothing, 1: the logs folder, 2: every folder a log may go to
+    QTest::newRow("idle, SIGTERM") << Busy::Idle << int(SIGTERM) << false << 0;
+    QTest::newRow("idle, SIGHUP") << Busy::Idle << int(SIGHUP) << false << 0;
+    QTest::newRow("idle, SIGINT") << Busy::Idle << int(SIGINT) << false << 0;
+    QTest::newRow("idle, SIGTERM, logs refused") << Busy::Idle << int(SIGTERM) << false << 1;
+    QTest::newRow("idle, SIGTERM, logs refused everywhere") << Busy::Idle << int(SIGTERM) << false << 2;
+    QTest::newRow("idle, display lost") << Busy::Idle << int(DisplayLost) << false << 0;
+    QTest::newRow("idle, display lost, logs refused") << Busy::Idle << int(DisplayLost) << false << 1;
+    QTest::newRow("load, SIGTERM") << Busy::Load << int(SIGTERM) << false << 0;
+    QTest::newRow("load, SIGHUP") << Busy::Load << int(SIGHUP) << false << 0;
+    QTest::newRow("load, SIGINT") << Busy::Load << int(SIGINT) << false << 0;
+    QTest::newRow("load, display lost") << Busy::Load << int(DisplayLost) << false << 0;
+    QTest::newRow("load, window closed") << Busy::Load << int(WindowClose) << false << 0;
+    QTest::newRow("load from a frozen server, SIGTERM") << Busy::Load << int(SIGTERM) << true << 0;
+    QTest::newRow("check on a frozen server, SIGTERM") << Busy::Check << int(SIGTERM) << true << 0;
+    QTest::newRow("check on a frozen server, SIGHUP") << Busy::Check << int(SIGHUP) << true << 0;
+    QTest::newRow("check on a frozen server, SIGINT") << Busy::Check << int(SIGINT) << true << 0;
+    QTest::newRow("check on a frozen server, display lost") << Busy::Check << int(DisplayLost) << true << 0;
+    QTest::newRow("check on a frozen server, window closed") << Busy::Check << int(WindowClose) << true << 0;
+}
+
+void tst_RunEnd::everyEndWritesTheExitFiles()
+{
+    QFETCH(Busy, busy);
+    QFETCH(int, end);
+    QFETCH(bool, frozen);
+    QFETCH(int, refused);
+    const QString binary = QString::fromLocal8Bit(qgetenv("QM_EXECUTABLE"));
+    QVERIFY2(QFile::exists(binary), qPrintable(binary));
+    QTemporaryDir dir, dataHome, temp;
+    const QString copy = dir.filePath(u"quenmark"_s);
+    QVERIFY(QFile::copy(binary, copy));
+    if (refused > 0)
+        blockFolder(dir.filePath(u"logs"_s));
+    if (refused > 1)
+        blockFolder(dataHome.filePath(u"Quenmark/logs"_s));
+
+    QProcess xvfb; // its destructor ends it
+    const QString display = startXvfb(xvfb);
+    QVERIFY(!display.isEmpty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"XDG_DATA_HOME"_s, dataHome.path());
+    // A temporary folder under a plain file refuses everything too.
+    env.insert(u"TMPDIR"_s, refused > 1 ? dir.filePath(u"quenmark/tmp"_s) : temp.path());
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    env.insert(u"DISPLAY"_s, display);
+    env.insert(u"MYSQL_UNIX_PORT"_s, QString::fromLocal8Bit(m_server.socket()));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(copy, {});
+    QVERIFY(program.waitForStarted());
+
+    const QList<QByteArray> geometry =
+        xdotool(display, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--name"_s, u"^Quenmark$"_s,
+                          u"getwindowgeometry"_s, u"--shell"_s}).split('\n');
+    QPoint origin;
+    for (const QByteArray &line : geometry) {
+        if (line.startsWith("X="))
+            origin.setX(line.mid(2).toInt());
+        if (line.startsWith("Y="))
+            origin.setY(line.mid(2).toInt());
+    }
+    const auto click = [&](QPoint at) {
+        at += origin;
+        xdotool(display, {u"mousemove"_s, u"--sync"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s});
+        QTest::qWait(300);
+    };
+    // A server stopped for the row runs again when the row ends, however it ends.
+    const qint64 serverPid = m_server.pid();
+    QVERIFY(serverPid > 0);
+    const auto resume = qScopeGuard([&] {
+        if (frozen)
+            ::kill(pid_t(serverPid), SIGCONT);
+    });
+    if (busy != Busy::Idle) {
+        click(m_clicks.connect);
+        if (busy == Busy::Load) {
+            click(m_clicks.buylistPage);
+            click(m_clicks.load);
+        } else {
+            click(m_clicks.editorPage);
+            click(m_clicks.editor);
+            xdotool(display, {u"type"_s, QString::fromLatin1(checkedStatement)});
+        }
+        if (frozen) {
+            if (busy == Busy::Load)
+                QTest::qWait(1000); // the load is under way
+            ::kill(pid_t(serverPid), SIGSTOP);
+        }
+        if (busy == Busy::Check)
+            click(m_clicks.check);
+        // The progress window is up: the work runs on.
+        QTRY_VERIFY_WITH_TIMEOUT(!xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s,
+                                                    busy == Busy::Load ? u"Загрузка таблицы"_s : u"Проверка скрипта"_s})
+                                      .trimmed().isEmpty(),
+                                 20000);
+    }
+
+    if (end == DisplayLost)
+        xvfb.terminate();
+    else if (end == WindowClose)
+        QVERIFY(askToClose(display, "Quenmark"));
+    else
+        ::kill(pid_t(program.processId()), end);
+    const bool ended = program.waitForFinished(20000);
+    if (!ended)
+        program.kill();
+    QVERIFY2(ended, "the program did not end");
+    const QByteArray errors = program.readAllStandardError();
+    QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), end == DisplayLost ? 1 : end == WindowClose ? 0 : 128 + end);
+
+    // Both files whole: the log from its opening to its closing line, the script as typed.
+    // A log that no folder takes is given whole on standard error.
+    const QString wholeLog = u"\\[Лог открыт - [^\\r\\n]*\\]\\r\\n[^\\r\\n]+  Приложение запущено\\r\\n"
+                             "(?:[^\\r\\n]+  Соединение установлено\\r\\n[^\\r\\n]+  База vosteldb открыта\\r\\n)?"
+                             "[^\\r\\n]+  Приложение закрыто\\r\\n\\[Лог закрыт - [^\\r\\n]*\\]\\r\\n"_s;
+    const QString logFolder = refused == 1 ? dataHome.filePath(u"Quenmark/logs"_s) : dir.filePath(u"logs"_s);
+    const QStringList logs = QDir(logFolder).entryList(QDir::Files);
+    QString log, pattern = u'^' + wholeLog + u'$';
+    if (refused == 2) {
+        QCOMPARE(logs, QStringList());
+        log = Cp1251::decode(errors.constData(), errors.size());
+        pattern = wholeLog;
+    } else {
+        QCOMPARE(logs.size(), 1);
+        log = fileLines(logFolder + u'/' + logs.first()).join(u"\r\n"_s);
+    }
+    QVERIFY2(QRegularExpression(pattern).match(log).hasMatch(), qPrintable(log));
+    QCOMPARE(log.contains(u"  Соединение установлено"_s), busy != Busy::Idle);
+    const QStringList scripts = QDir(dir.filePath(u"sql"_s)).entryList(QDir::Files);
+    QCOMPARE(scripts.size(), 1);
+    QCOMPARE(readFile(dir.filePath(u"sql/"_s + scripts.first())), busy == Busy::Check ? checkedStatement : QByteArray());
+}
+
+QTEST_MAIN(tst_RunEnd)
+#include "tst_runend.moc"
