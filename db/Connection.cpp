@@ -9,31 +9,11 @@
 #include <mysql.h>
 #include <mysqld_error.h>
 
-#include <initializer_list>
+#include <QFile>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr unsigned connectTimeoutSeconds = 10;
-
-struct BoxText
-{
-    const QString &text;
-    QString what;
-    QByteArray *bytes;
-};
-
-// Encodes every text; the reason for the first that cp1251 cannot hold, or
-// an empty text when all could be written.
-QString encodeAll(std::initializer_list<BoxText> texts)
-{
-    for (const BoxText &box : texts) {
-        if (!Cp1251::encodeInto(box.text, *box.bytes))
-            return textOutsideCp1251(box.what);
-    }
-    return {};
-}
 
 QString libraryErrorText(MYSQL *mysql)
 {
@@ -63,11 +43,6 @@ bool endsTheSession(unsigned errorNumber)
 
 } // namespace
 
-QString textOutsideCp1251(const QString &what)
-{
-    return u"text outside Windows-1251 in the "_s + what;
-}
-
 DbConnection::DbConnection() = default;
 
 DbConnection::~DbConnection()
@@ -77,13 +52,6 @@ DbConnection::~DbConnection()
         m_activeWork->finish();
     joinKillers();
     releaseRecord();
-}
-
-void DbConnection::openRecord()
-{
-    m_mysql = mysql_init(nullptr);
-    if (!m_mysql)
-        throw QmError(u"Out of memory for the database connection"_s);
 }
 
 void DbConnection::releaseRecord()
@@ -96,40 +64,56 @@ void DbConnection::releaseRecord()
 ConnectOutcome DbConnection::connect(const QString &host, const QString &user, const QString &password,
                                      const DbEndpoint &endpoint)
 {
+    const ServerAddress address{host, endpoint.port, QFile::decodeName(endpoint.socket)};
+    QString refusal;
+    const std::optional<DbLogin> login = makeDbLogin(address, user, password, TlsOptions{TlsMode::Off, {}, false},
+                                                     &refusal);
+    if (!login) {
+        beginConnect();
+        endConnect(nullptr, {}, {CR_UNKNOWN_ERROR, refusal});
+        return m_lastFailure;
+    }
+    return connect(*login);
+}
+
+ConnectOutcome DbConnection::connect(const DbLogin &login)
+{
+    beginConnect();
+    ClientRecord record = newClientRecord();
+    const ConnectOutcome outcome = connectClientRecord(record.get(), login, connectTimeouts);
+    endConnect(std::move(record), login, outcome);
+    return outcome;
+}
+
+void DbConnection::beginConnect()
+{
     // One connection for the whole process: the earlier one goes before the
     // new attempt, also when the attempt fails; never under a work that reads it.
     if (m_activeWork)
         throw QmError(busyText());
     joinKillers();
     releaseRecord();
+    m_login = {};
     m_closedAtExit = false;
     m_lost = false;
     m_lastFailure = {};
+}
 
-    QByteArray hostBytes;
-    QByteArray userBytes;
-    QByteArray passwordBytes;
-    const QString refusal = encodeAll({{host, u"host name"_s, &hostBytes},
-                                       {user, u"user name"_s, &userBytes},
-                                       {password, u"password"_s, &passwordBytes}});
-    if (!refusal.isEmpty()) {
-        m_lastFailure = {CR_UNKNOWN_ERROR, refusal};
-        return m_lastFailure;
+void DbConnection::endConnect(ClientRecord record, const DbLogin &login, const ConnectOutcome &outcome)
+{
+    if (outcome.cancelled)
+        return;
+    if (outcome.errorNumber != 0 || !record) {
+        // A record that never connected is not kept until the end: its memory
+        // goes now, and nothing is closed at exit that was not connected.
+        m_lastFailure = outcome;
+        if (m_lastFailure.errorNumber == 0)
+            m_lastFailure.errorNumber = CR_UNKNOWN_ERROR;
+        return;
     }
-
-    openRecord();
-    m_login = {hostBytes, userBytes, passwordBytes, endpoint};
-    if (connectClientRecord(m_mysql, m_login, {connectTimeoutSeconds, 0})) {
-        m_connected = 1;
-        return {};
-    }
-    // A record that never connected is not kept until the end: its memory
-    // goes now, and nothing is closed at exit that was not connected.
-    m_lastFailure = {mysql_errno(m_mysql), libraryErrorText(m_mysql)};
-    if (m_lastFailure.errorNumber == 0)
-        m_lastFailure.errorNumber = CR_UNKNOWN_ERROR;
-    releaseRecord();
-    return m_lastFailure;
+    m_mysql = record.release();
+    m_login = login;
+    m_connected = 1;
 }
 
 unsigned DbConnection::errorNumber() const

@@ -12,13 +12,6 @@ class DbWork;
 class QueryKiller;
 struct st_mysql;
 
-// What one connect attempt came to: error number 0 and no text on success.
-struct ConnectOutcome
-{
-    unsigned errorNumber = 0;
-    QString errorText;
-};
-
 // The one connection of the process: the client library's connection record
 // and the Connected flag. A record exists only while a connect has made it
 // good; every query of the table loader and the script check runs on it, as a
@@ -32,15 +25,30 @@ public:
     DbConnection(const DbConnection &) = delete;
     DbConnection &operator=(const DbConnection &) = delete;
 
+    // How long a connect waits for the server.
+    static constexpr DbTimeouts connectTimeouts{10, 0};
+
     // Connects anew to host with the account and password: no database, no
-    // client flags, the text in cp1251, giving up after 10 seconds. The
-    // earlier connection goes first, whatever this attempt comes to.
+    // client flags, no TLS (as the library's plain connect), the text in
+    // cp1251, giving up after 10 seconds; endpoint names a port or socket
+    // other than the defaults. The earlier connection goes first, whatever
+    // this attempt comes to.
     // Text that cp1251 cannot hold is never sent: the attempt fails with a
     // text naming the box, never the text itself (it may be the password).
     // Sets Connected to 1 on success; a failure never sets it back to 0.
     // Throws QmError while a work runs on the connection.
     ConnectOutcome connect(const QString &host, const QString &user, const QString &password,
                            const DbEndpoint &endpoint = {});
+    // The same for a login made beforehand: its address, TLS and compression.
+    ConnectOutcome connect(const DbLogin &login);
+
+    // A connect in two steps, for a connect made off this thread: the
+    // earlier connection goes (throws QmError while a work runs on it), then
+    // the attempt's end is handed over: a connected record becomes the
+    // connection (Connected := 1), a failure is kept for errorText(), and a
+    // cancelled attempt leaves no connection and nothing to tell.
+    void beginConnect();
+    void endConnect(ClientRecord record, const DbLogin &login, const ConnectOutcome &outcome);
 
     // The library's error number and text of the last call on the record;
     // without a record, or with a lost one, why there is no connection and
@@ -88,7 +96,6 @@ private:
     void endWork(DbWork *work, bool cut, std::unique_ptr<QueryKiller> killer);
     void joinKillers();
 
-    void openRecord();
     void releaseRecord();
 
     st_mysql *m_mysql = nullptr;
@@ -103,6 +110,3 @@ private:
     DbWork *m_activeWork = nullptr;
     std::vector<std::unique_ptr<QueryKiller>> m_killers;
 };
-
-// The reason a text is not sent: "text outside Windows-1251 in the " + what.
-QString textOutsideCp1251(const QString &what);

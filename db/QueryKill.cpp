@@ -18,13 +18,14 @@ bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText)
     if (!mysql)
         return false;
     bool killed = false;
-    if (connectClientRecord(mysql, login, {timeoutSeconds, timeoutSeconds})) {
+    const ConnectOutcome connected = connectClientRecord(mysql, login, {timeoutSeconds, timeoutSeconds});
+    if (connected.errorNumber == 0) {
         const QByteArray kill = "KILL QUERY " + QByteArray::number(qulonglong(threadId));
         killed = mysql_real_query(mysql, kill.constData(), static_cast<unsigned long>(kill.size())) == 0;
     }
     if (!killed && errorText) {
         const char *text = mysql_error(mysql);
-        *errorText = Cp1251::decode(text, qsizetype(qstrlen(text)));
+        *errorText = connected.errorNumber != 0 ? connected.errorText : Cp1251::decode(text, qsizetype(qstrlen(text)));
     }
     mysql_close(mysql);
     return killed;

@@ -76,7 +76,7 @@ void tst_Connection::connectLogLines_data()
                                             << u"  Соединение установлено"_s << u"  Ошыбка открытия склад"_s << 1;
     QTest::newRow("refused port")
         << u"127.0.0.1"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
-        << u"  Ошыбка : Can't connect to server on '127.0.0.1' (115)"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+        << u"  Ошыбка : Can't connect to server on '127.0.0.1' (111)"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("select-only account")
         << u"localhost"_s << u"reader"_s << u"reader"_s << u"vosteldb"_s
         << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;

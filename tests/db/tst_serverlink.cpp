@@ -1,5 +1,6 @@
 #include "DbTestSupport.h"
 
+#include "db/Connection.h"
 #include "db/ServerAddress.h"
 #include "db/TlsOptions.h"
 
@@ -184,20 +185,26 @@ void tst_ServerLink::modes()
                            : ca == u"port"_s ? QString::fromLocal8Bit(target->socket()).replace(u"mysqld.sock"_s, u"port"_s)
                                              : m_certs.filePath(ca + u".pem"_s);
 
-    MYSQL *mysql = mysql_init(nullptr);
-    const auto closeAtEnd = qScopeGuard([mysql] { mysql_close(mysql); });
-    applyServerAddress(mysql, address);
-    applyTlsOptions(mysql, {mode, caFile, compressed});
-    const QByteArray socketPath = address.socket.toLocal8Bit();
-    const bool connected = mysql_real_connect(mysql, address.host.toLocal8Bit().constData(), "root", "kelp",
-                                              nullptr, address.port, socket ? socketPath.constData() : nullptr, 0);
-    QString result = connected ? tlsShortfall(mysql, {mode, caFile, compressed})
-                               : explainConnectError(mysql_errno(mysql), QString::fromUtf8(mysql_error(mysql)), address);
-    if (result.isEmpty()) {
+    // Through the program's own connect, as the page and the connection that
+    // ends a query make it.
+    QString refusal;
+    const std::optional<DbLogin> login =
+        makeDbLogin(address, u"root"_s, u"kelp"_s, {mode, caFile, compressed}, &refusal);
+    QVERIFY2(login, qPrintable(refusal));
+    DbConnection connection;
+    const ConnectOutcome made = connection.connect(*login);
+    QString result = made.errorText;
+    if (made.errorNumber == 0) {
+        QVERIFY(result.isEmpty());
         // The link really goes where it was meant to, the way it was meant to.
+        MYSQL *mysql = connection.handle();
         QCOMPARE(QByteArray(mysql_get_host_info(mysql)).contains("TCP/IP"), !socket);
         QCOMPARE(linkCompressed(mysql), compressed);
         result = linkDescription(mysql);
+    } else {
+        // A refused link leaves nothing that a query could use.
+        QVERIFY(!connection.handle());
+        QCOMPARE(connection.Connected(), 0);
     }
     QVERIFY2(result.contains(outcome), qPrintable(result));
 }
