@@ -1,12 +1,15 @@
 #pragma once
 
+#include "PrivateConfig.h"
+
 #include "base/Shell.h"
 #include "db/Connection.h"
 
 #include <QStringList>
 
 // A main window stand-in for page tests: the log is a list of lines, and
-// every refresh of TimeStr gives a new, recognisable time text.
+// every refresh of TimeStr gives a new, recognisable time text. The pages it
+// serves keep their settings in a config folder of its own.
 class TestShell : public Shell
 {
 public:
@@ -28,6 +31,7 @@ public:
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return nullptr; }
 
+    PrivateConfig config;
     QStringList log;
     QStringList script;
     int refreshes = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PrivateConfig.h"
+
 #include "app/Main.h"
 
 #include <QDir>
@@ -8,14 +10,20 @@
 
 #include <memory>
 
-// The real main window, shown, with its exit files going to a folder of its own.
+// The real main window, shown, with its exit files going to a folder of its
+// own and its settings in a config folder of its own (a first run).
 struct TestWindow
 {
     QTemporaryDir root;
+    PrivateConfig config;
     std::unique_ptr<TForm1> form;
 
-    TestWindow()
+    TestWindow() { start(); }
+
+    // The next start of the program: a new window on the same folders.
+    void start()
     {
+        form.reset();
         form = std::make_unique<TForm1>(root.path());
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))
