@@ -98,6 +98,10 @@ void TForm1::buildPages()
     m_memo2->setObjectName(u"Memo2"_s);
 
     connect(m_memo2, &TextPane::linesChanged, this, &TForm1::Memo2Change);
+    // The title names the server connected to, so that nothing is checked against the wrong one by mistake.
+    connect(m_connectionPage, &ConnectionPage::serverChanged, this, [this](const QString &server) {
+        setWindowTitle(server.isEmpty() ? u"Quenmark"_s : server + u" — Quenmark"_s);
+    });
 }
 
 SqlEditor *TForm1::SynMemo1() const

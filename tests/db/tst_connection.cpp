@@ -3,6 +3,7 @@
 
 #include "base/Error.h"
 #include "db/Connection.h"
+#include "db/ConnectFlow.h"
 #include "db/ConnectionPage.h"
 #include "db/TableLoader.h"
 #include "grid/RowStore.h"
@@ -39,6 +40,10 @@ private Q_SLOTS:
     void loadWithoutConnection_data();
     void loadWithoutConnection();
     void silentServerTimesOut();
+
+private:
+    // A server of its own on a TCP port, for the ways a port is typed.
+    ThrowawayServer m_tcp{{u"QM_DB_PORT=free"_s}};
 };
 
 void tst_Connection::initTestCase()
@@ -48,11 +53,14 @@ void tst_Connection::initTestCase()
     QVERIFY2(openSessions("nobody") == 0, "the shared test server does not answer");
     // TCP to 127.0.0.1 without a port goes to a port nothing listens on.
     qputenv("MYSQL_TCP_PORT", "1");
+    QString output;
+    QVERIFY2(m_tcp.start(&output), qPrintable(output));
 }
 
 void tst_Connection::connectLogLines_data()
 {
     QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port"); // the port box
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("database");
@@ -60,48 +68,71 @@ void tst_Connection::connectLogLines_data()
     QTest::addColumn<QString>("databaseLine");
     QTest::addColumn<int>("connected");
 
-    QTest::newRow("initial texts") << u"localhost"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+    QTest::newRow("initial texts") << u"localhost"_s << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
                                    << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
     QTest::newRow("wrong password")
-        << u"localhost"_s << u"root"_s << u"wrong"_s << u"vosteldb"_s
+        << u"localhost"_s << QString() << u"root"_s << u"wrong"_s << u"vosteldb"_s
         << u"  Ошыбка : Access denied for user 'root'@'localhost' (using password: YES)"_s
         << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("empty password")
-        << u"localhost"_s << u"root"_s << QString() << u"vosteldb"_s
+        << u"localhost"_s << QString() << u"root"_s << QString() << u"vosteldb"_s
         << u"  Ошыбка : Access denied for user 'root'@'localhost' (using password: NO)"_s
         << u"  Ошыбка открытия vosteldb"_s << 0;
-    QTest::newRow("unknown database") << u"localhost"_s << u"root"_s << u"kelp"_s << u"nosuchdb"_s
+    QTest::newRow("unknown database") << u"localhost"_s << QString() << u"root"_s << u"kelp"_s << u"nosuchdb"_s
                                       << u"  Соединение установлено"_s << u"  Ошыбка открытия nosuchdb"_s << 1;
-    QTest::newRow("cyrillic database name") << u"localhost"_s << u"root"_s << u"kelp"_s << u"склад"_s
+    QTest::newRow("cyrillic database name") << u"localhost"_s << QString() << u"root"_s << u"kelp"_s << u"склад"_s
                                             << u"  Соединение установлено"_s << u"  Ошыбка открытия склад"_s << 1;
     QTest::newRow("refused port")
-        << u"127.0.0.1"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+        << u"127.0.0.1"_s << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
         << u"  Ошыбка : Can't connect to server on '127.0.0.1' (111)"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("select-only account")
-        << u"localhost"_s << u"reader"_s << u"reader"_s << u"vosteldb"_s
+        << u"localhost"_s << QString() << u"reader"_s << u"reader"_s << u"vosteldb"_s
         << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
     QTest::newRow("select-only account, database it may not read")
-        << u"localhost"_s << u"reader"_s << u"reader"_s << u"mysql"_s
+        << u"localhost"_s << QString() << u"reader"_s << u"reader"_s << u"mysql"_s
         << u"  Соединение установлено"_s << u"  Ошыбка открытия mysql"_s << 1;
     // Text the code page cannot hold is never sent altered; the step fails
     // with its reason, and the password itself shows nowhere.
     QTest::newRow("host outside the code page")
-        << u"☃.example"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+        << u"☃.example"_s << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
         << u"  Ошыбка : text outside Windows-1251 in the host name"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("user outside the code page")
-        << u"localhost"_s << u"用户"_s << u"kelp"_s << u"vosteldb"_s
+        << u"localhost"_s << QString() << u"用户"_s << u"kelp"_s << u"vosteldb"_s
         << u"  Ошыбка : text outside Windows-1251 in the user name"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("password outside the code page")
-        << u"localhost"_s << u"root"_s << u"секрет☃"_s << u"vosteldb"_s
+        << u"localhost"_s << QString() << u"root"_s << u"секрет☃"_s << u"vosteldb"_s
         << u"  Ошыбка : text outside Windows-1251 in the password"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("database outside the code page")
-        << u"localhost"_s << u"root"_s << u"kelp"_s << u"数据"_s << u"  Соединение установлено"_s
+        << u"localhost"_s << QString() << u"root"_s << u"kelp"_s << u"数据"_s << u"  Соединение установлено"_s
         << u"  Ошыбка открытия 数据 : text outside Windows-1251 in the database name"_s << 1;
+    // Where the server is: a port in either box, or a socket; a place that
+    // cannot be reached is said so in the failed connect's line. A line
+    // ending in "…" is compared up to there (the resolver's own words follow).
+    const QString port = QString::number(m_tcp.port());
+    const QString socket = QString::fromLocal8Bit(sharedSocket());
+    QTest::newRow("host:port") << u"localhost:"_s + port << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
+                               << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
+    QTest::newRow("port box") << u"127.0.0.1"_s << port << u"root"_s << u"kelp"_s << u"vosteldb"_s
+                              << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
+    QTest::newRow("socket in the host box") << socket << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
+                                            << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
+    QTest::newRow("port out of range")
+        << u"localhost"_s << u"65536"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+        << u"  Ошыбка : Порт должен быть числом от 1 до 65535, а не «65536»"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("socket that does not exist")
+        << u"/nonexistent/mysqld.sock"_s << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
+        << u"  Ошыбка : Сокет /nonexistent/mysqld.sock не найден: сервер не запущен или путь неверен"_s
+        << u"  Ошыбка открытия vosteldb"_s << 0;
+    QTest::newRow("host that does not resolve")
+        << u"nosuch.invalid"_s << u"3306"_s << u"root"_s << u"kelp"_s << u"vosteldb"_s
+        << u"  Ошыбка : Сервер «nosuch.invalid» не найден: имя не разрешается в адрес (Unknown server host…"_s
+        << u"  Ошыбка открытия vosteldb"_s << 0;
 }
 
 void tst_Connection::connectLogLines()
 {
     QFETCH(QString, host);
+    QFETCH(QString, port);
     QFETCH(QString, user);
     QFETCH(QString, password);
     QFETCH(QString, database);
@@ -112,6 +143,7 @@ void tst_Connection::connectLogLines()
     TestShell shell;
     ConnectionPage page(shell);
     page.Edit1->setText(host);
+    page.findChild<QLineEdit *>(u"portEdit"_s)->setText(port);
     page.Edit2->setText(user);
     page.Edit3->setText(password);
     page.Edit4->setText(database);
@@ -119,7 +151,12 @@ void tst_Connection::connectLogLines()
 
     // Both lines carry the one TimeStr of this press.
     QCOMPARE(shell.refreshes, 1);
-    QCOMPARE(shell.log, QStringList({u"10:00:01"_s + connectLine, u"10:00:01"_s + databaseLine}));
+    QCOMPARE(shell.log.size(), 2);
+    if (connectLine.endsWith(u'…'))
+        QVERIFY2(shell.log[0].startsWith(u"10:00:01"_s + connectLine.chopped(1)), qPrintable(shell.log[0]));
+    else
+        QCOMPARE(shell.log[0], u"10:00:01"_s + connectLine);
+    QCOMPARE(shell.log[1], u"10:00:01"_s + databaseLine);
     QCOMPARE(shell.db.Connected(), connected);
     QVERIFY(!QApplication::overrideCursor());
     for (const QString &line : shell.log)
@@ -143,8 +180,12 @@ void tst_Connection::clickWithInitialTexts()
     QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit2"_s)), u"Имя"_s);
     QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit3"_s)), u"Пароль"_s);
     QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"Edit4"_s)), u"БД"_s);
+    QCOMPARE(labelFor(page.findChild<QLineEdit *>(u"portEdit"_s)), u"Порт"_s);
+    QCOMPARE(page.findChild<QLineEdit *>(u"portEdit"_s)->text(), QString());
     QCOMPARE(page.Edit3->echoMode(), QLineEdit::Password);
     QCOMPARE(page.Edit3->displayText(), u"****"_s);
+    auto *state = page.findChild<QLabel *>(u"connectionState"_s);
+    QCOMPARE(state->text(), u"Нет соединения"_s);
 
     auto *button = page.findChild<QPushButton *>(u"Button1"_s);
     QVERIFY(button);
@@ -153,6 +194,8 @@ void tst_Connection::clickWithInitialTexts()
 
     QCOMPARE(shell.log, QStringList({u"10:00:01  Соединение установлено"_s, u"10:00:01  База vosteldb открыта"_s}));
     QCOMPARE(shell.db.Connected(), 1);
+    // TLS when the server offers it: this one does not.
+    QCOMPARE(state->text(), u"Соединено: root@localhost / vosteldb; канал: без шифрования"_s);
 }
 
 void tst_Connection::longRefusalIsLoggedWhole()

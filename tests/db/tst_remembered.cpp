@@ -1,6 +1,12 @@
+#include "TestWindow.h"
+#include "WindowDriver.h"
+
+#include "app/TextPane.h"
+#include "db/Connection.h"
 #include "db/ConnectionSettings.h"
 #include "db/PasswordStore.h"
 
+#include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDirIterator>
@@ -8,13 +14,17 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace WindowDriver;
 
 // Settings that come back at the next start, and the password that only the
 // keyring keeps: a real secret service (the desktop's gnome-keyring-daemon)
-// on a private session bus, or none at all.
+// on a private session bus, or none at all; the connection page's
+// "Запомнить пароль" on both, in the real window against the shared server.
 class tst_Remembered : public QObject
 {
     Q_OBJECT
@@ -24,6 +34,7 @@ private Q_SLOTS:
     void cleanupTestCase();
     void settingsComeBack();
     void keyringKeepsThePassword();
+    void pageRemembersThePassword();
     void withoutKeyringService();
     void noPasswordInAnyFile();
 
@@ -32,12 +43,29 @@ private:
 
     QTemporaryDir m_home;
     QProcess m_bus, m_keyring;
+    bool m_keyringUp = false;
 };
 
 namespace {
 
 const QString password = u"Пароль-7f3a9c"_s;
 const bool inChild = qEnvironmentVariableIsSet("QM_TEST_NO_KEYRING");
+
+QString pagePasswordAccount()
+{
+    return databasePasswordAccount(u"root"_s, u"localhost"_s, 0, QString());
+}
+
+// Every file under folder that holds text.
+bool anyFileHolds(const QString &folder, const QByteArray &text)
+{
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        if (readFile(files.next()).contains(text))
+            return true;
+    }
+    return false;
+}
 
 KeyringOutcome await(const std::function<void(PasswordStore &, PasswordStore::Done)> &job)
 {
@@ -155,7 +183,8 @@ void tst_Remembered::keyringKeepsThePassword()
     if (inChild)
         QSKIP("only the keyring case runs in the child");
     QString why;
-    if (!startKeyring(&why))
+    m_keyringUp = startKeyring(&why);
+    if (!m_keyringUp)
         QSKIP(qPrintable(u"no secret service can run here: "_s + why));
 
     const QString account = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 3307, QString());
@@ -174,6 +203,37 @@ void tst_Remembered::keyringKeepsThePassword()
     QVERIFY(outcome.ok && !outcome.found);
     // Written again for the check of every file below.
     QVERIFY(await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }).ok);
+}
+
+void tst_Remembered::pageRemembersThePassword()
+{
+    if (inChild)
+        QSKIP("only the keyring case runs in the child");
+    if (!m_keyringUp)
+        QSKIP("no secret service can run here (see keyringKeepsThePassword)");
+    TestWindow w;
+    auto *remember = find<QCheckBox>(w.form.get(), u"rememberPassword"_s);
+    click(remember);
+    QVERIFY(remember->isChecked());
+    click(find(w.form.get(), u"Button1"_s));
+    QVERIFY(w.form->connection().handle());
+    // Kept in the keyring, once it has answered; in no file of ours.
+    QTRY_VERIFY(await([](PasswordStore &s, PasswordStore::Done d) { s.read(pagePasswordAccount(), d); }).found);
+    w.form->close();
+    QVERIFY(!anyFileHolds(w.config.path(), "kelp"));
+    QVERIFY(!anyFileHolds(w.root.path(), "kelp"));
+
+    // The next start takes it from the keyring.
+    w.start();
+    remember = find<QCheckBox>(w.form.get(), u"rememberPassword"_s);
+    QVERIFY(remember->isChecked());
+    QTRY_COMPARE(find<QLineEdit>(w.form.get(), u"Edit3"_s)->text(), u"kelp"_s);
+    QVERIFY(!find<QLabel>(w.form.get(), u"passwordStoreNote"_s)->isVisible());
+
+    // Unticked, the next connect makes the keyring forget it.
+    click(remember);
+    click(find(w.form.get(), u"Button1"_s));
+    QTRY_VERIFY(!await([](PasswordStore &s, PasswordStore::Done d) { s.read(pagePasswordAccount(), d); }).found);
 }
 
 void tst_Remembered::withoutKeyringService()
@@ -199,6 +259,18 @@ void tst_Remembered::withoutKeyringService()
         QVERIFY(!outcome.ok);
         QVERIFY2(outcome.problem.startsWith(u"Хранилище паролей"_s), qPrintable(outcome.problem));
     }
+
+    // The page's box says so at once, keeps nothing, and the connection is made all the same.
+    TestWindow w;
+    auto *remember = find<QCheckBox>(w.form.get(), u"rememberPassword"_s);
+    click(remember);
+    auto *note = find<QLabel>(w.form.get(), u"passwordStoreNote"_s);
+    QTRY_VERIFY(note->isVisible());
+    QVERIFY2(note->text().startsWith(u"Хранилище паролей"_s), qPrintable(note->text()));
+    QVERIFY(!remember->isChecked());
+    click(find(w.form.get(), u"Button1"_s));
+    QVERIFY(w.form->Memo1()->lines().last().endsWith(u"  База vosteldb открыта"_s));
+    QVERIFY(!anyFileHolds(w.config.path(), "kelp"));
 }
 
 void tst_Remembered::noPasswordInAnyFile()
@@ -216,5 +288,5 @@ void tst_Remembered::noPasswordInAnyFile()
     }
 }
 
-QTEST_GUILESS_MAIN(tst_Remembered)
+QTEST_MAIN(tst_Remembered)
 #include "tst_remembered.moc"
