@@ -1,8 +1,9 @@
 // The end of a run, on the real program and a display of the test's own: every
 // way a run ends (a quit signal, the display going away, the window manager's
-// close), idle and in the middle of a long load or a script check against a
-// throttled or frozen server, writes both exit files whole and ends the process
-// with its status, without a sanitizer report.
+// close), idle and in the middle of a connect to a server that never answers,
+// a long load or a script check against a throttled or frozen server, writes
+// both exit files whole and ends the process with its status, without a
+// sanitizer report.
 
 #include "DbTestSupport.h"
 #include "TestWindow.h"
@@ -23,12 +24,17 @@
 #include <csignal>
 #include <cstdlib>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace WindowDriver;
 
 namespace {
 
-enum class Busy { Idle, Load, Check };
+enum class Busy { Idle, Connect, Load, Check };
 // How the run is ended: one of these, or the number of the signal sent.
 enum End { WindowClose = -1, DisplayLost = 0 };
 
@@ -38,7 +44,7 @@ const QByteArray checkedStatement = "INSERT INTO merchant_shopids VALUES(7,1);";
 // Where the operator clicks, found in a window built here with the program's font.
 struct Clicks
 {
-    QPoint connect, buylistPage, load, editorPage, editor, check;
+    QPoint host, connect, buylistPage, load, editorPage, editor, check;
 };
 
 Clicks clicksOf(TForm1 &form)
@@ -49,7 +55,7 @@ Clicks clicksOf(TForm1 &form)
     };
     QTabBar *tabs = find<QTabWidget>(&form, u"PageControl1"_s)->tabBar();
     const auto tab = [&](int index) { return tabs->mapTo(&form, tabs->tabRect(index).center()); };
-    return {centre(u"Button1"_s), tab(3), centre(u"Button5"_s), tab(4), centre(u"SynMemo1"_s), centre(u"Button9"_s)};
+    return {centre(u"Edit1"_s), centre(u"Button1"_s), tab(3), centre(u"Button5"_s), tab(4), centre(u"SynMemo1"_s), centre(u"Button9"_s)};
 }
 
 QByteArray xdotool(const QString &display, const QStringList &args)
@@ -63,8 +69,9 @@ QByteArray xdotool(const QString &display, const QStringList &args)
     return tool.readAllStandardOutput();
 }
 
-// Sends WM_DELETE_WINDOW to the top-level window with this title, as a window
-// manager does when its close box is pressed.
+// Sends WM_DELETE_WINDOW to the top-level window with this title (alone, or
+// after the server it is connected to), as a window manager does when its
+// close box is pressed.
 bool askToClose(const QString &display, const QByteArray &title)
 {
     xcb_connection_t *c = xcb_connect(display.toLatin1().constData(), nullptr);
@@ -81,7 +88,8 @@ bool askToClose(const QString &display, const QByteArray &title)
     for (int i = 0; tree && i < xcb_query_tree_children_length(tree); ++i) {
         const xcb_window_t window = xcb_query_tree_children(tree)[i];
         xcb_get_property_reply_t *p = xcb_get_property_reply(c, xcb_get_property(c, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
-        if (p && QByteArray(static_cast<const char *>(xcb_get_property_value(p)), xcb_get_property_value_length(p)) == title) {
+        const QByteArray shown = p ? QByteArray(static_cast<const char *>(xcb_get_property_value(p)), xcb_get_property_value_length(p)) : QByteArray();
+        if (p && (shown == title || shown.endsWith(" \xe2\x80\x94 " + title))) {
             xcb_client_message_event_t event{XCB_CLIENT_MESSAGE, 32, 0, window, protocols, {}};
             event.data.data32[0] = close;
             xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
@@ -131,6 +139,9 @@ private Q_SLOTS:
 private:
     ThrowawayServer m_server;
     Clicks m_clicks;
+    // A server that takes a connection and never answers.
+    int m_silent = -1;
+    QString m_silentAddress;
 };
 
 void tst_RunEnd::initTestCase()
@@ -143,6 +154,14 @@ void tst_RunEnd::initTestCase()
                       "CONCAT('Blade ', seq) AS name, 'none' AS crystal_type, seq * 10 AS price, 'true' AS sellable "
                       "FROM vosteldb.seq_1_to_1000000 WHERE seq % 20000 <> 0 OR SLEEP(0.1) = 0",
                       m_server.socket()));
+    m_silent = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    QVERIFY(::bind(m_silent, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 && ::listen(m_silent, 16) == 0
+            && ::getsockname(m_silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+    m_silentAddress = u"127.0.0.1:"_s + QString::number(ntohs(address.sin_port));
     QCOMPARE(useBaseFont(), QString());
     TestWindow window;
     m_clicks = clicksOf(*window.form);
@@ -161,6 +180,9 @@ void tst_RunEnd::everyEndWritesTheExitFiles_data()
     QTest::newRow("idle, SIGTERM, logs refused everywhere") << Busy::Idle << int(SIGTERM) << false << 2;
     QTest::newRow("idle, display lost") << Busy::Idle << int(DisplayLost) << false << 0;
     QTest::newRow("idle, display lost, logs refused") << Busy::Idle << int(DisplayLost) << false << 1;
+    QTest::newRow("connect to a silent server, SIGTERM") << Busy::Connect << int(SIGTERM) << false << 0;
+    QTest::newRow("connect to a silent server, display lost") << Busy::Connect << int(DisplayLost) << false << 0;
+    QTest::newRow("connect to a silent server, window closed") << Busy::Connect << int(WindowClose) << false << 0;
     QTest::newRow("load, SIGTERM") << Busy::Load << int(SIGTERM) << false << 0;
     QTest::newRow("load, SIGHUP") << Busy::Load << int(SIGHUP) << false << 0;
     QTest::newRow("load, SIGINT") << Busy::Load << int(SIGINT) << false << 0;
@@ -182,7 +204,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     QFETCH(int, refused);
     const QString binary = QString::fromLocal8Bit(qgetenv("QM_EXECUTABLE"));
     QVERIFY2(QFile::exists(binary), qPrintable(binary));
-    QTemporaryDir dir, dataHome, temp;
+    QTemporaryDir dir, dataHome, temp, config;
     const QString copy = dir.filePath(u"quenmark"_s);
     QVERIFY(QFile::copy(binary, copy));
     if (refused > 0)
@@ -195,6 +217,8 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     QVERIFY(!display.isEmpty());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"XDG_DATA_HOME"_s, dataHome.path());
+    // A first run: no settings of the user's or of an earlier row.
+    env.insert(u"XDG_CONFIG_HOME"_s, config.path());
     // A temporary folder under a plain file refuses everything too.
     env.insert(u"TMPDIR"_s, refused > 1 ? dir.filePath(u"quenmark/tmp"_s) : temp.path());
     env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
@@ -227,7 +251,14 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
         if (frozen)
             ::kill(pid_t(serverPid), SIGCONT);
     });
-    if (busy != Busy::Idle) {
+    if (busy == Busy::Connect) {
+        click(m_clicks.host);
+        xdotool(display, {u"key"_s, u"ctrl+a"_s});
+        xdotool(display, {u"type"_s, m_silentAddress});
+        click(m_clicks.connect);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Соединение"_s}).trimmed().isEmpty(), 20000);
+    } else if (busy != Busy::Idle) {
         click(m_clicks.connect);
         if (busy == Busy::Load) {
             click(m_clicks.buylistPage);
@@ -283,7 +314,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
         log = fileLines(logFolder + u'/' + logs.first()).join(u"\r\n"_s);
     }
     QVERIFY2(QRegularExpression(pattern).match(log).hasMatch(), qPrintable(log));
-    QCOMPARE(log.contains(u"  Соединение установлено"_s), busy != Busy::Idle);
+    QCOMPARE(log.contains(u"  Соединение установлено"_s), busy == Busy::Load || busy == Busy::Check);
     const QStringList scripts = QDir(dir.filePath(u"sql"_s)).entryList(QDir::Files);
     QCOMPARE(scripts.size(), 1);
     QCOMPARE(readFile(dir.filePath(u"sql/"_s + scripts.first())), busy == Busy::Check ? checkedStatement : QByteArray());
