@@ -21,5 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The base face (app/BaseFont.cpp), the log pane's and editor's faces, and the
 # window-system plugins, which Qt loads at run time and libqt6gui6 only recommends.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QM_BASE_FONT_PACKAGE}, fonts-liberation2, qt6-qpa-plugins")
+# A remembered password goes to the desktop's secret service: QtKeychain
+# loads libsecret at run time, and the service itself is the desktop's.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsecret-1-0")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

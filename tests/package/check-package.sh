@@ -23,9 +23,11 @@ files=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort)
 dpkg-deb -e "$deb" "$work/control"
 [[ $(ls "$work/control" | xargs) == "control md5sums" ]] || fail "control files: $(ls "$work/control" | xargs)"
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libqt6widgets6 libqscintilla2-qt6 libmariadb3 fonts-wine fonts-liberation2 qt6-qpa-plugins; do
+for need in libqt6widgets6 libqscintilla2-qt6 libmariadb3 fonts-wine fonts-liberation2 qt6-qpa-plugins \
+  libqt6keychain1 libsecret-1-0; do
   [[ $depends == *"$need"* ]] || fail "Depends lacks $need: $depends"
 done
+[[ $(dpkg-deb -f "$deb" Recommends) == *gnome-keyring* ]] || fail "Recommends lacks a secret service"
 
 dpkg-deb -x "$deb" "$work/root"
 share=$work/root/usr/share
