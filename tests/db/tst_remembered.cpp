@@ -1,8 +1,8 @@
+#include "KeyringTestService.h"
+
 #include "db/ConnectionSettings.h"
 #include "db/PasswordStore.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QProcess>
@@ -21,17 +21,14 @@ class tst_Remembered : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void cleanupTestCase();
     void settingsComeBack();
     void keyringKeepsThePassword();
     void withoutKeyringService();
     void noPasswordInAnyFile();
 
 private:
-    bool startKeyring(QString *why);
-
     QTemporaryDir m_home;
-    QProcess m_bus, m_keyring;
+    KeyringTestService m_keyring;
 };
 
 namespace {
@@ -62,45 +59,6 @@ void tst_Remembered::initTestCase()
         qputenv("XDG_DATA_HOME", m_home.filePath(u"data"_s).toLocal8Bit());
         QDir(m_home.path()).mkdir(u"run"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", m_home.filePath(u"run"_s).toLocal8Bit());
-    }
-}
-
-bool tst_Remembered::startKeyring(QString *why)
-{
-    if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty() ||
-        QStandardPaths::findExecutable(u"gnome-keyring-daemon"_s).isEmpty()) {
-        *why = u"no dbus-daemon or gnome-keyring-daemon here (scripts/setup installs them)"_s;
-        return false;
-    }
-    m_bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
-    if (!m_bus.waitForReadyRead(10000)) {
-        *why = u"the private session bus did not start"_s;
-        return false;
-    }
-    const QByteArray address = m_bus.readLine().trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-    // Unlocked with a password of the test, its keyring file in our folder.
-    m_keyring.start(u"gnome-keyring-daemon"_s, {u"--foreground"_s, u"--unlock"_s, u"--components=secrets"_s});
-    m_keyring.write("test-keyring-password");
-    m_keyring.closeWriteChannel();
-    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), u"qm_test"_s);
-    QElapsedTimer waited;
-    waited.start();
-    while (!bus.interface()->isServiceRegistered(u"org.freedesktop.secrets"_s) && waited.elapsed() < 10000)
-        QTest::qWait(50);
-    QDBusConnection::disconnectFromBus(u"qm_test"_s);
-    if (waited.elapsed() >= 10000) {
-        *why = u"gnome-keyring-daemon did not offer the secret service"_s;
-        return false;
-    }
-    return true;
-}
-
-void tst_Remembered::cleanupTestCase()
-{
-    for (QProcess *process : {&m_keyring, &m_bus}) {
-        process->terminate();
-        process->waitForFinished(5000);
     }
 }
 
@@ -155,7 +113,7 @@ void tst_Remembered::keyringKeepsThePassword()
     if (inChild)
         QSKIP("only the keyring case runs in the child");
     QString why;
-    if (!startKeyring(&why))
+    if (!m_keyring.start(&why))
         QSKIP(qPrintable(u"no secret service can run here: "_s + why));
 
     const QString account = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 3307, QString());
