@@ -13,6 +13,7 @@
 #include "buylist/BuylistPage.h"
 #include "db/Connection.h"
 #include "db/ConnectionPage.h"
+#include "db/SshRoute.h"
 #include "npc/NpcPage.h"
 #include "shop/ShopPage.h"
 #include "editor/SqlEditor.h"
@@ -46,6 +47,7 @@ TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_exitRoot(exitRoot.isEmpty() ? ExitFolder::forThisProgram() : exitRoot)
+    , m_sshRoute(std::make_unique<SshRoute>(*this))
     , m_connection(std::make_unique<DbConnection>())
 {
     installMainWindowAccessible();
@@ -134,7 +136,7 @@ void TForm1::FormClose(bool interactive, int exitStatus)
         // Nothing may keep the window from closing.
         std::fprintf(stderr, "Quenmark: %s\n", error.what());
     }
-    closeConnectionAtExit(*m_connection, exitStatus);
+    closeConnectionAtExit(*m_connection, exitStatus, [this] { m_sshRoute->close(); });
 }
 
 void TForm1::FormSessionSave()
@@ -194,6 +196,11 @@ void TForm1::AppendScriptBlock(const QString &comment, const QString &statement)
 DbConnection &TForm1::connection()
 {
     return *m_connection;
+}
+
+SshRoute &TForm1::sshRoute()
+{
+    return *m_sshRoute;
 }
 
 void TForm1::Memo2Change()

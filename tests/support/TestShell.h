@@ -2,6 +2,7 @@
 
 #include "base/Shell.h"
 #include "db/Connection.h"
+#include "db/SshRoute.h"
 
 #include <QStringList>
 
@@ -25,6 +26,7 @@ public:
         script.append(QString());
     }
     DbConnection &connection() override { return db; }
+    SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return nullptr; }
 
@@ -32,6 +34,7 @@ public:
     QStringList script;
     int refreshes = 0;
     DbConnection db;
+    SshRoute route{*this};
 
 private:
     QString m_time;
