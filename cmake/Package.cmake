@@ -21,5 +21,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The base face (app/BaseFont.cpp), the log pane's and editor's faces, and the
 # window-system plugins, which Qt loads at run time and libqt6gui6 only recommends.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QM_BASE_FONT_PACKAGE}, fonts-liberation2, qt6-qpa-plugins")
+# The SSH tunnel runs the system's ssh client: for operators whose database is
+# closed to the network it is the only way in, so it is a dependency, not a
+# recommendation that an install without recommends would drop.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", openssh-client")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

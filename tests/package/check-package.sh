@@ -26,6 +26,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for need in libqt6widgets6 libqscintilla2-qt6 libmariadb3 fonts-wine fonts-liberation2 qt6-qpa-plugins; do
   [[ $depends == *"$need"* ]] || fail "Depends lacks $need: $depends"
 done
+[[ $depends == *openssh-client* ]] || fail "Depends lacks openssh-client (the SSH tunnel): $depends"
 
 dpkg-deb -x "$deb" "$work/root"
 share=$work/root/usr/share
