@@ -4,7 +4,6 @@
 #include "db/PasswordStore.h"
 
 #include <QDirIterator>
-#include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -35,19 +34,6 @@ namespace {
 
 const QString password = u"Пароль-7f3a9c"_s;
 const bool inChild = qEnvironmentVariableIsSet("QM_TEST_NO_KEYRING");
-
-KeyringOutcome await(const std::function<void(PasswordStore &, PasswordStore::Done)> &job)
-{
-    PasswordStore store(5000);
-    KeyringOutcome outcome;
-    QEventLoop loop;
-    job(store, [&](const KeyringOutcome &result) {
-        outcome = result;
-        loop.quit();
-    });
-    loop.exec();
-    return outcome;
-}
 
 } // namespace
 
@@ -119,19 +105,20 @@ void tst_Remembered::keyringKeepsThePassword()
     const QString account = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 3307, QString());
     const QString other = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 0, QString());
     QVERIFY(account != other);
-    KeyringOutcome outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); });
+    KeyringOutcome outcome
+        = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); });
     QVERIFY2(outcome.ok, qPrintable(outcome.problem));
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
     QVERIFY2(outcome.ok && outcome.found, qPrintable(outcome.problem));
     QCOMPARE(outcome.secret, password);
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(other, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(other, d); });
     QVERIFY(outcome.ok && !outcome.found);
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.remove(account, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.remove(account, d); });
     QVERIFY2(outcome.ok, qPrintable(outcome.problem));
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
     QVERIFY(outcome.ok && !outcome.found);
     // Written again for the check of every file below.
-    QVERIFY(await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }).ok);
+    QVERIFY(awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }).ok);
 }
 
 void tst_Remembered::withoutKeyringService()
@@ -152,8 +139,8 @@ void tst_Remembered::withoutKeyringService()
     }
     const QString account = databasePasswordAccount(u"root"_s, QString(), 0, u"/run/mysqld/mysqld.sock"_s);
     for (const KeyringOutcome &outcome :
-         {await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }),
-          await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); })}) {
+         {awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }),
+          awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); })}) {
         QVERIFY(!outcome.ok);
         QVERIFY2(outcome.problem.startsWith(u"Хранилище паролей"_s), qPrintable(outcome.problem));
     }

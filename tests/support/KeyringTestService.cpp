@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -45,4 +46,17 @@ bool KeyringTestService::start(QString *why)
         return false;
     }
     return true;
+}
+
+KeyringOutcome awaitKeyring(const std::function<void(PasswordStore &, PasswordStore::Done)> &job)
+{
+    PasswordStore store(5000);
+    KeyringOutcome outcome;
+    QEventLoop loop;
+    job(store, [&](const KeyringOutcome &result) {
+        outcome = result;
+        loop.quit();
+    });
+    loop.exec();
+    return outcome;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "db/PasswordStore.h"
+
 #include <QProcess>
 #include <QString>
+
+#include <functional>
 
 // A secret service of the test's own: the desktop's gnome-keyring-daemon,
 // unlocked, on a private session bus that DBUS_SESSION_BUS_ADDRESS then names.
@@ -16,3 +20,6 @@ public:
 private:
     QProcess m_bus, m_keyring;
 };
+
+// Runs one keyring job (read, write or remove) and waits for its outcome.
+KeyringOutcome awaitKeyring(const std::function<void(PasswordStore &, PasswordStore::Done)> &job);
