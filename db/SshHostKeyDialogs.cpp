@@ -51,15 +51,16 @@ void showChangedHostKeyWarning(QWidget *parent, const SshTunnelFailure &failure)
     const QString unknown = u"не прочитан"_s;
     QMessageBox box(QMessageBox::Critical, u"Ключ SSH-сервера изменился"_s,
                     u"ВНИМАНИЕ: ключ SSH-сервера %1 изменился!\n\n"
-                    "Записанный ключ: %2\n(%3)\n"
+                    "Записанный ключ: %2\n(записан в %3)\n"
                     "Ключ, предъявленный сейчас: %4\n\n"
                     "Возможно, соединение перехватывают, поэтому оно не установлено. Если ключ сервера сменили "
-                    "намеренно, удалите старую запись (%3) и соединитесь снова."_s.arg(
+                    "намеренно, удалите старую запись и соединитесь снова."_s.arg(
                         failure.host, failure.knownFingerprint.isEmpty() ? unknown : failure.knownFingerprint,
                         failure.knownEntry.isEmpty() ? unknown : failure.knownEntry,
                         failure.offeredFingerprint.isEmpty() ? unknown : failure.offeredFingerprint),
-                    QMessageBox::Close, parent);
+                    QMessageBox::NoButton, parent);
     box.setObjectName(u"SshChangedHostKeyWarning"_s);
+    box.setDefaultButton(box.addButton(u"Закрыть"_s, QMessageBox::RejectRole));
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     box.exec();
 }
