@@ -13,6 +13,9 @@
 #include "buylist/BuylistPage.h"
 #include "db/Connection.h"
 #include "db/ConnectionPage.h"
+#include "db/SshConnectRoute.h"
+#include "db/SshGroup.h"
+#include "db/SshRoute.h"
 #include "npc/NpcPage.h"
 #include "shop/ShopPage.h"
 #include "editor/SqlEditor.h"
@@ -46,6 +49,7 @@ TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_exitRoot(exitRoot.isEmpty() ? ExitFolder::forThisProgram() : exitRoot)
+    , m_sshRoute(std::make_unique<SshRoute>(*this))
     , m_connection(std::make_unique<DbConnection>())
 {
     installMainWindowAccessible();
@@ -69,6 +73,9 @@ void TForm1::buildPages()
     m_pageControl1->setObjectName(u"PageControl1"_s);
     m_pageControl1->setGeometry(0, 0, 857, 497);
     m_connectionPage = new ConnectionPage(*this);
+    auto *sshGroup = new SshGroup;
+    m_sshConnectRoute = std::make_unique<SshConnectRoute>(*m_sshRoute, *sshGroup);
+    m_connectionPage->setRoute(m_sshConnectRoute.get(), sshGroup);
     addPage(m_pageControl1, m_connectionPage, u"TabSheet1"_s, u"Соединение"_s);
     m_npcPage = new NpcPage(*this);
     addPage(m_pageControl1, m_npcPage, u"TabSheet2"_s, u"Создание NPC"_s);
@@ -138,7 +145,7 @@ void TForm1::FormClose(bool interactive, int exitStatus)
         // Nothing may keep the window from closing.
         std::fprintf(stderr, "Quenmark: %s\n", error.what());
     }
-    closeConnectionAtExit(*m_connection, exitStatus);
+    closeConnectionAtExit(*m_connection, exitStatus, [this] { m_sshRoute->close(); });
 }
 
 void TForm1::FormSessionSave()
@@ -198,6 +205,11 @@ void TForm1::AppendScriptBlock(const QString &comment, const QString &statement)
 DbConnection &TForm1::connection()
 {
     return *m_connection;
+}
+
+SshRoute &TForm1::sshRoute()
+{
+    return *m_sshRoute;
 }
 
 void TForm1::Memo2Change()

@@ -16,6 +16,8 @@ class NpcPage;
 class QTabWidget;
 class ShopPage;
 class SqlEditor;
+class SshConnectRoute;
+class SshRoute;
 class TextPane;
 
 // The one window. It owns every page and the process-wide state, runs the
@@ -34,8 +36,8 @@ public:
     // Runs the shutdown sequence once; later calls do nothing. interactive: the
     // operator can still be told about files that could not be written. The
     // exit files are written first, then the work running on the connection is
-    // stopped and the connection closed; should a thread not stop, the process
-    // ends at once with exitStatus.
+    // stopped and the connection closed, then its SSH tunnel; should a thread
+    // not stop, the tunnel is closed and the process ends at once with exitStatus.
     void FormClose(bool interactive = true, int exitStatus = 0);
     // The session manager saves the session: the exit files are written as they
     // stand and the run goes on (a later close writes them again under new names).
@@ -47,6 +49,7 @@ public:
     const QString &TimeStr() const override { return m_timeStr; }
     void AppendScriptBlock(const QString &comment, const QString &statement) override;
     DbConnection &connection() override;
+    SshRoute &sshRoute() override;
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return this; }
 
@@ -64,6 +67,9 @@ private:
     void saveExitFiles(const QString &stamp, bool interactive);
 
     QString m_exitRoot;
+    // The tunnel outlives the connection that may go through it.
+    std::unique_ptr<SshRoute> m_sshRoute;
+    std::unique_ptr<SshConnectRoute> m_sshConnectRoute;
     std::unique_ptr<DbConnection> m_connection;
     QString m_timeStr;
     QString m_openedAt;

@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/Main.h"
 #include "app/runend/ShutdownWiring.h"
+#include "db/AskpassClient.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -10,6 +11,9 @@
 
 int main(int argc, char *argv[])
 {
+    // Run by ssh as its askpass helper: hand its question to the program that started it.
+    if (const std::optional<int> exitCode = answerSshAskpass(argc, argv))
+        return *exitCode;
     QCoreApplication::setApplicationName(QStringLiteral("Quenmark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QM_VERSION));
     if (const std::optional<int> exitCode = answerCommandLine(argc, argv))

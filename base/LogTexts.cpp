@@ -78,4 +78,9 @@ QString checkFailed(const QString &timeStr, const QString &errorText)
     return timeStr + u"  Ошыбка проверки скрипта : "_s + errorText;
 }
 
+QString tunnelEnded(const QString &timeStr, const QString &message)
+{
+    return timeStr + u"  "_s + message;
+}
+
 } // namespace LogTexts

@@ -29,5 +29,7 @@ QString loadFailed(const QString &timeStr, const QString &table, const QString &
 // A check of the script that the operator cancelled, or that could not be made.
 QString checkCancelled(const QString &timeStr);
 QString checkFailed(const QString &timeStr, const QString &errorText);
+// The SSH tunnel of the connection went away; message says why.
+QString tunnelEnded(const QString &timeStr, const QString &message);
 
 } // namespace LogTexts

@@ -25,5 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "${QM_BASE_FONT_PACKAGE}, fonts-liberation2, qt
 # loads libsecret at run time, and the service itself is the desktop's.
 string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libsecret-1-0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager")
+# The SSH tunnel runs the system's ssh client: for operators whose database is
+# closed to the network it is the only way in, so it is a dependency, not a
+# recommendation that an install without recommends would drop.
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", openssh-client")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -98,7 +98,7 @@ ConnectResult connectAndSelect(Shell &shell, const ConnectForm &form, ConnectRou
     Attempt attempt;
     try {
         const ServerAddress address = addressFor(form, route, result.settings);
-        result.server = serverText(address);
+        result.server = route && route->active() ? route->serverText() : serverText(address);
         QString refusal;
         std::optional<DbLogin> login =
             makeDbLogin(address, form.settings.user, form.password, form.settings.tls, &refusal);

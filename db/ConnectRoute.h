@@ -27,6 +27,9 @@ public:
     // The connection that went this way is gone (a new connect begins):
     // ends the way. Does nothing when none is open.
     virtual void close() = 0;
+    // Where the connection goes this way, for the page and the window's
+    // title (the address connected to is only the way's local end).
+    virtual QString serverText() const = 0;
 
     // Its part of the settings: shown when settings come back at start or
     // are picked by name, and put into the settings to remember.

@@ -16,6 +16,58 @@ const QString namedArray = u"connections"_s;
 
 using Named = std::vector<std::pair<QString, ConnectionSettings>>;
 
+const QString agentLogin = u"agent"_s;
+const QString keyLogin = u"key"_s;
+const QString passwordLogin = u"password"_s;
+
+QString sshLoginName(SshLogin login)
+{
+    switch (login) {
+    case SshLogin::KeyFile:
+        return keyLogin;
+    case SshLogin::Password:
+        return passwordLogin;
+    case SshLogin::Agent:
+        break;
+    }
+    return agentLogin;
+}
+
+// The SSH part of the settings. No secret ever: a passphrase or an SSH
+// password lives in the keyring only.
+void readSsh(const QSettings &file, ConnectionSettings &settings)
+{
+    SshTunnelSettings &tunnel = settings.sshTunnel;
+    settings.ssh = file.value(u"ssh"_s, false).toBool();
+    tunnel.host = file.value(u"sshHost"_s).toString();
+    const uint port = file.value(u"sshPort"_s, 0).toUInt();
+    tunnel.port = port <= 65535 ? int(port) : 0;
+    tunnel.account = file.value(u"sshAccount"_s).toString();
+    const QString login = file.value(u"sshLogin"_s).toString();
+    tunnel.login = login == keyLogin ? SshLogin::KeyFile : login == passwordLogin ? SshLogin::Password : SshLogin::Agent;
+    tunnel.keyFile = file.value(u"sshKeyFile"_s).toString();
+    tunnel.databaseHost = file.value(u"sshDatabaseHost"_s, tunnel.databaseHost).toString();
+    const uint databasePort = file.value(u"sshDatabasePort"_s, tunnel.databasePort).toUInt();
+    tunnel.databasePort = databasePort >= 1 && databasePort <= 65535 ? int(databasePort) : tunnel.databasePort;
+    tunnel.configFile = file.value(u"sshConfig"_s).toString();
+    tunnel.knownHostsFile = file.value(u"sshKnownHosts"_s).toString();
+}
+
+void writeSsh(QSettings &file, const ConnectionSettings &settings)
+{
+    const SshTunnelSettings &tunnel = settings.sshTunnel;
+    file.setValue(u"ssh"_s, settings.ssh);
+    file.setValue(u"sshHost"_s, tunnel.host);
+    file.setValue(u"sshPort"_s, tunnel.port);
+    file.setValue(u"sshAccount"_s, tunnel.account);
+    file.setValue(u"sshLogin"_s, sshLoginName(tunnel.login));
+    file.setValue(u"sshKeyFile"_s, tunnel.keyFile);
+    file.setValue(u"sshDatabaseHost"_s, tunnel.databaseHost);
+    file.setValue(u"sshDatabasePort"_s, tunnel.databasePort);
+    file.setValue(u"sshConfig"_s, tunnel.configFile);
+    file.setValue(u"sshKnownHosts"_s, tunnel.knownHostsFile);
+}
+
 // Reads the settings of the current group; what is missing or unreadable
 // keeps the initial value.
 ConnectionSettings readSettings(const QSettings &file)
@@ -31,6 +83,7 @@ ConnectionSettings readSettings(const QSettings &file)
     settings.tls.caFile = file.value(u"ca"_s).toString();
     settings.tls.compressed = file.value(u"compressed"_s, false).toBool();
     settings.rememberPassword = file.value(u"rememberPassword"_s, false).toBool();
+    readSsh(file, settings);
     return settings;
 }
 
@@ -45,6 +98,7 @@ void writeSettings(QSettings &file, const ConnectionSettings &settings)
     file.setValue(u"ca"_s, settings.tls.caFile);
     file.setValue(u"compressed"_s, settings.tls.compressed);
     file.setValue(u"rememberPassword"_s, settings.rememberPassword);
+    writeSsh(file, settings);
 }
 
 // Named connections live in an array, so a name may hold any character,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/SshTunnelSettings.h"
 #include "db/TlsOptions.h"
 
 #include <QString>
@@ -24,9 +25,12 @@ struct ConnectionSettings
     // The operator asked to keep the password in the keyring.
     bool rememberPassword = false;
 
-    // Extension point: the SSH tunnel's settings (host, port, account, how to
-    // log in) join here as one more member, read and written by readSsh /
-    // writeSsh in ConnectionSettings.cpp beside the others.
+    // Through an SSH tunnel: the connection then goes to the tunnel's local
+    // end, and the database's address is the one the SSH server sees
+    // (sshTunnel.databaseHost and databasePort). The tunnel's settings are
+    // kept while it is off, so that turning it on again brings them back.
+    bool ssh = false;
+    SshTunnelSettings sshTunnel;
 
     bool operator==(const ConnectionSettings &) const = default;
 };

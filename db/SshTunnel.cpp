@@ -153,6 +153,7 @@ void SshTunnel::resolved(int exitCode, QProcess::ExitStatus status)
     const SshResolved found = parseSshResolved(m_resolve->readAllStandardOutput());
     m_resolvedHost = u"%1@%2:%3"_s.arg(found.user, found.hostName).arg(found.port);
     m_knownHostsFiles = m_settings.knownHostsFile.isEmpty() ? found.knownHostsFiles : QStringList{m_settings.knownHostsFile};
+    m_ciphers = found.ciphers;
     startSsh();
 }
 
@@ -181,7 +182,7 @@ void SshTunnel::startSsh()
             _exit(1);
     });
     m_state = State::Connecting;
-    m_ssh->start(u"ssh"_s, sshTunnelArguments(m_settings, socketPath(), onceFile, m_knownHostsFiles));
+    m_ssh->start(u"ssh"_s, sshTunnelArguments(m_settings, socketPath(), onceFile, m_knownHostsFiles, m_ciphers));
     m_probeTimer->start();
 }
 

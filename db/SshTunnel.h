@@ -123,6 +123,7 @@ private:
     QString m_askpassProgram;
     QString m_resolvedHost;
     QStringList m_knownHostsFiles;
+    QStringList m_ciphers;
     SshHostKeyChoice m_hostKeyChoice = SshHostKeyChoice::ConnectOnce;
     bool m_hostKeyAccepted = false;
     int m_passphraseAsks = 0;

@@ -22,6 +22,8 @@ struct SshTunnelSettings
     // Empty: ssh's own (~/.ssh/config and ~/.ssh/known_hosts of the account).
     QString configFile;
     QString knownHostsFile;
+
+    bool operator==(const SshTunnelSettings &) const = default;
 };
 
 // Why ssh cannot be started with these settings, for the operator; empty when

@@ -9,6 +9,7 @@
 #include "base/Shell.h"
 #include "check/ScriptCheck.h"
 #include "db/Connection.h"
+#include "db/SshRoute.h"
 #include "editor/SqlEditor.h"
 
 #include <QApplication>
@@ -51,10 +52,12 @@ public:
     const QString &TimeStr() const override { return m_time; }
     void AppendScriptBlock(const QString &, const QString &) override {}
     DbConnection &connection() override { return db; }
+    SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_row; }
     QWidget *dialogParent() override { return nullptr; }
 
     DbConnection db;
+    SshRoute route{*this};
     QString lastLine;
 
 private:

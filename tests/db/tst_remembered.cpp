@@ -1,3 +1,4 @@
+#include "KeyringTestService.h"
 #include "TestWindow.h"
 #include "WindowDriver.h"
 
@@ -7,10 +8,7 @@
 #include "db/PasswordStore.h"
 
 #include <QCheckBox>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDirIterator>
-#include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -31,7 +29,6 @@ class tst_Remembered : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void cleanupTestCase();
     void settingsComeBack();
     void keyringKeepsThePassword();
     void pageRemembersThePassword();
@@ -39,10 +36,8 @@ private Q_SLOTS:
     void noPasswordInAnyFile();
 
 private:
-    bool startKeyring(QString *why);
-
     QTemporaryDir m_home;
-    QProcess m_bus, m_keyring;
+    KeyringTestService m_keyring;
     bool m_keyringUp = false;
 };
 
@@ -67,19 +62,6 @@ bool anyFileHolds(const QString &folder, const QByteArray &text)
     return false;
 }
 
-KeyringOutcome await(const std::function<void(PasswordStore &, PasswordStore::Done)> &job)
-{
-    PasswordStore store(5000);
-    KeyringOutcome outcome;
-    QEventLoop loop;
-    job(store, [&](const KeyringOutcome &result) {
-        outcome = result;
-        loop.quit();
-    });
-    loop.exec();
-    return outcome;
-}
-
 } // namespace
 
 void tst_Remembered::initTestCase()
@@ -90,45 +72,6 @@ void tst_Remembered::initTestCase()
         qputenv("XDG_DATA_HOME", m_home.filePath(u"data"_s).toLocal8Bit());
         QDir(m_home.path()).mkdir(u"run"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", m_home.filePath(u"run"_s).toLocal8Bit());
-    }
-}
-
-bool tst_Remembered::startKeyring(QString *why)
-{
-    if (QStandardPaths::findExecutable(u"dbus-daemon"_s).isEmpty() ||
-        QStandardPaths::findExecutable(u"gnome-keyring-daemon"_s).isEmpty()) {
-        *why = u"no dbus-daemon or gnome-keyring-daemon here (scripts/setup installs them)"_s;
-        return false;
-    }
-    m_bus.start(u"dbus-daemon"_s, {u"--session"_s, u"--nofork"_s, u"--print-address=1"_s});
-    if (!m_bus.waitForReadyRead(10000)) {
-        *why = u"the private session bus did not start"_s;
-        return false;
-    }
-    const QByteArray address = m_bus.readLine().trimmed();
-    qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-    // Unlocked with a password of the test, its keyring file in our folder.
-    m_keyring.start(u"gnome-keyring-daemon"_s, {u"--foreground"_s, u"--unlock"_s, u"--components=secrets"_s});
-    m_keyring.write("test-keyring-password");
-    m_keyring.closeWriteChannel();
-    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), u"qm_test"_s);
-    QElapsedTimer waited;
-    waited.start();
-    while (!bus.interface()->isServiceRegistered(u"org.freedesktop.secrets"_s) && waited.elapsed() < 10000)
-        QTest::qWait(50);
-    QDBusConnection::disconnectFromBus(u"qm_test"_s);
-    if (waited.elapsed() >= 10000) {
-        *why = u"gnome-keyring-daemon did not offer the secret service"_s;
-        return false;
-    }
-    return true;
-}
-
-void tst_Remembered::cleanupTestCase()
-{
-    for (QProcess *process : {&m_keyring, &m_bus}) {
-        process->terminate();
-        process->waitForFinished(5000);
     }
 }
 
@@ -183,26 +126,27 @@ void tst_Remembered::keyringKeepsThePassword()
     if (inChild)
         QSKIP("only the keyring case runs in the child");
     QString why;
-    m_keyringUp = startKeyring(&why);
+    m_keyringUp = m_keyring.start(&why);
     if (!m_keyringUp)
         QSKIP(qPrintable(u"no secret service can run here: "_s + why));
 
     const QString account = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 3307, QString());
     const QString other = databasePasswordAccount(u"root"_s, u"db.example.org"_s, 0, QString());
     QVERIFY(account != other);
-    KeyringOutcome outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); });
+    KeyringOutcome outcome
+        = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); });
     QVERIFY2(outcome.ok, qPrintable(outcome.problem));
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
     QVERIFY2(outcome.ok && outcome.found, qPrintable(outcome.problem));
     QCOMPARE(outcome.secret, password);
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(other, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(other, d); });
     QVERIFY(outcome.ok && !outcome.found);
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.remove(account, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.remove(account, d); });
     QVERIFY2(outcome.ok, qPrintable(outcome.problem));
-    outcome = await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
+    outcome = awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); });
     QVERIFY(outcome.ok && !outcome.found);
     // Written again for the check of every file below.
-    QVERIFY(await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }).ok);
+    QVERIFY(awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }).ok);
 }
 
 void tst_Remembered::pageRemembersThePassword()
@@ -218,7 +162,7 @@ void tst_Remembered::pageRemembersThePassword()
     click(find(w.form.get(), u"Button1"_s));
     QVERIFY(w.form->connection().handle());
     // Kept in the keyring, once it has answered; in no file of ours.
-    QTRY_VERIFY(await([](PasswordStore &s, PasswordStore::Done d) { s.read(pagePasswordAccount(), d); }).found);
+    QTRY_VERIFY(awaitKeyring([](PasswordStore &s, PasswordStore::Done d) { s.read(pagePasswordAccount(), d); }).found);
     w.form->close();
     QVERIFY(!anyFileHolds(w.config.path(), "kelp"));
     QVERIFY(!anyFileHolds(w.root.path(), "kelp"));
@@ -233,7 +177,7 @@ void tst_Remembered::pageRemembersThePassword()
     // Unticked, the next connect makes the keyring forget it.
     click(remember);
     click(find(w.form.get(), u"Button1"_s));
-    QTRY_VERIFY(!await([](PasswordStore &s, PasswordStore::Done d) { s.read(pagePasswordAccount(), d); }).found);
+    QTRY_VERIFY(!awaitKeyring([](PasswordStore &s, PasswordStore::Done d) { s.read(pagePasswordAccount(), d); }).found);
 }
 
 void tst_Remembered::withoutKeyringService()
@@ -254,8 +198,8 @@ void tst_Remembered::withoutKeyringService()
     }
     const QString account = databasePasswordAccount(u"root"_s, QString(), 0, u"/run/mysqld/mysqld.sock"_s);
     for (const KeyringOutcome &outcome :
-         {await([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }),
-          await([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); })}) {
+         {awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.write(account, password, d); }),
+          awaitKeyring([&](PasswordStore &s, PasswordStore::Done d) { s.read(account, d); })}) {
         QVERIFY(!outcome.ok);
         QVERIFY2(outcome.problem.startsWith(u"Хранилище паролей"_s), qPrintable(outcome.problem));
     }

@@ -28,6 +28,7 @@ for need in libqt6widgets6 libqscintilla2-qt6 libmariadb3 fonts-wine fonts-liber
   [[ $depends == *"$need"* ]] || fail "Depends lacks $need: $depends"
 done
 [[ $(dpkg-deb -f "$deb" Recommends) == *gnome-keyring* ]] || fail "Recommends lacks a secret service"
+[[ $depends == *openssh-client* ]] || fail "Depends lacks openssh-client (the SSH tunnel): $depends"
 
 dpkg-deb -x "$deb" "$work/root"
 share=$work/root/usr/share

@@ -4,6 +4,7 @@
 
 #include "base/Shell.h"
 #include "db/Connection.h"
+#include "db/SshRoute.h"
 
 #include <QStringList>
 
@@ -28,6 +29,7 @@ public:
         script.append(QString());
     }
     DbConnection &connection() override { return db; }
+    SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return nullptr; }
 
@@ -36,6 +38,7 @@ public:
     QStringList script;
     int refreshes = 0;
     DbConnection db;
+    SshRoute route{*this};
 
 private:
     QString m_time;
