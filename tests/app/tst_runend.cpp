@@ -6,11 +6,13 @@
 // sanitizer report.
 
 #include "DbTestSupport.h"
+#include "SshTestServer.h"
 #include "TestWindow.h"
 #include "WindowDriver.h"
 
 #include "app/BaseFont.h"
 #include "base/Codepage.h"
+#include "db/ConnectionSettings.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -34,7 +36,7 @@ using namespace WindowDriver;
 
 namespace {
 
-enum class Busy { Idle, Connect, Load, Check };
+enum class Busy { Idle, Connect, SshConnect, Load, Check };
 // How the run is ended: one of these, or the number of the signal sent.
 enum End { WindowClose = -1, DisplayLost = 0 };
 
@@ -183,6 +185,8 @@ void tst_RunEnd::everyEndWritesTheExitFiles_data()
     QTest::newRow("connect to a silent server, SIGTERM") << Busy::Connect << int(SIGTERM) << false << 0;
     QTest::newRow("connect to a silent server, display lost") << Busy::Connect << int(DisplayLost) << false << 0;
     QTest::newRow("connect to a silent server, window closed") << Busy::Connect << int(WindowClose) << false << 0;
+    QTest::newRow("SSH handshake with a silent server, SIGTERM") << Busy::SshConnect << int(SIGTERM) << false << 0;
+    QTest::newRow("SSH handshake with a silent server, window closed") << Busy::SshConnect << int(WindowClose) << false << 0;
     QTest::newRow("load, SIGTERM") << Busy::Load << int(SIGTERM) << false << 0;
     QTest::newRow("load, SIGHUP") << Busy::Load << int(SIGHUP) << false << 0;
     QTest::newRow("load, SIGINT") << Busy::Load << int(SIGINT) << false << 0;
@@ -224,6 +228,16 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     env.insert(u"DISPLAY"_s, display);
     env.insert(u"MYSQL_UNIX_PORT"_s, QString::fromLocal8Bit(m_server.socket()));
+    // The last connection went through an SSH tunnel, to a server that never says a word.
+    const QString knownHosts = config.filePath(u"known_hosts"_s);
+    if (busy == Busy::SshConnect) {
+        ConnectionSettings ssh;
+        ssh.ssh = true;
+        ssh.sshTunnel.host = m_silentAddress.section(u':', 0, 0);
+        ssh.sshTunnel.port = m_silentAddress.section(u':', 1).toInt();
+        ssh.sshTunnel.knownHostsFile = knownHosts;
+        QCOMPARE(ConnectionSettingsStore(config.filePath(u"Quenmark/connections.ini"_s)).saveLast(ssh), QString());
+    }
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(copy, {});
@@ -258,6 +272,11 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
         click(m_clicks.connect);
         QTRY_VERIFY_WITH_TIMEOUT(
             !xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Соединение"_s}).trimmed().isEmpty(), 20000);
+    } else if (busy == Busy::SshConnect) {
+        click(m_clicks.connect);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^SSH-туннель"_s}).trimmed().isEmpty(), 20000);
+        QVERIFY(!SshTestServer::processesNaming(knownHosts).isEmpty());
     } else if (busy != Busy::Idle) {
         click(m_clicks.connect);
         if (busy == Busy::Load) {
@@ -292,6 +311,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     if (!ended)
         program.kill();
     QVERIFY2(ended, "the program did not end");
+    QTRY_VERIFY(SshTestServer::processesNaming(knownHosts).isEmpty());
     const QByteArray errors = program.readAllStandardError();
     QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
