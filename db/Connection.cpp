@@ -133,11 +133,11 @@ QString DbConnection::errorText() const
     if (m_mysql)
         return libraryErrorText(m_mysql);
     if (m_closedAtExit)
-        return u"The connection is closed"_s;
+        return u"Соединение закрыто"_s;
     if (m_lastFailure.errorNumber != 0)
-        return u"No connection to the server: the last connect failed with \"%1\"; connect on the page "
-               "\"Соединение\" again"_s.arg(m_lastFailure.errorText);
-    return u"No connection to the server yet: connect on the page \"Соединение\" first"_s;
+        return u"Нет соединения с сервером: последняя попытка не удалась (%1). Соединитесь заново на "
+               "странице \"Соединение\""_s.arg(m_lastFailure.errorText);
+    return u"Соединения с сервером ещё нет: соединитесь на странице \"Соединение\""_s;
 }
 
 int DbConnection::selectDatabase(const QString &name, QString *refusal)

@@ -305,11 +305,11 @@ void tst_Connection::loadWithoutConnection_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("said");
     QTest::newRow("before any connect")
-        << QString() << u"No connection to the server yet: connect on the page \"Соединение\" first"_s;
+        << QString() << u"Соединения с сервером ещё нет: соединитесь на странице \"Соединение\""_s;
     QTest::newRow("after a failed connect")
         << u"wrong"_s
-        << u"No connection to the server: the last connect failed with \"Access denied for user 'root'@'localhost' "
-           "(using password: YES)\"; connect on the page \"Соединение\" again"_s;
+        << u"Нет соединения с сервером: последняя попытка не удалась (Access denied for user 'root'@'localhost' "
+           "(using password: YES)). Соединитесь заново на странице \"Соединение\""_s;
 }
 
 void tst_Connection::loadWithoutConnection()
