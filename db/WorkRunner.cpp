@@ -2,12 +2,11 @@
 
 #include "base/Error.h"
 #include "db/Connection.h"
+#include "db/ContentsDisabled.h"
 #include "db/WaitCursor.h"
 #include "db/WorkProgressDialog.h"
 
-#include <QApplication>
 #include <QEventLoop>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,41 +16,6 @@ using namespace std::chrono_literals;
 
 // A work shorter than this never shows the progress window.
 constexpr auto progressAfter = 500ms;
-
-// The window's contents take no input while the progress window is up; the
-// window itself stays enabled, so that its close is not dropped. The widget
-// that had the focus gets it back.
-class ContentsDisabled
-{
-public:
-    explicit ContentsDisabled(QWidget *window)
-        : m_focus(QApplication::focusWidget())
-    {
-        if (!window)
-            return;
-        for (QWidget *child : window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (child->isWindow() || !child->isEnabled())
-                continue;
-            child->setEnabled(false);
-            m_disabled.append(child);
-        }
-    }
-    ~ContentsDisabled()
-    {
-        for (const QPointer<QWidget> &child : std::as_const(m_disabled)) {
-            if (child)
-                child->setEnabled(true);
-        }
-        if (m_focus && m_focus->isEnabled())
-            m_focus->setFocus();
-    }
-    ContentsDisabled(const ContentsDisabled &) = delete;
-    ContentsDisabled &operator=(const ContentsDisabled &) = delete;
-
-private:
-    QList<QPointer<QWidget>> m_disabled;
-    QPointer<QWidget> m_focus;
-};
 
 } // namespace
 

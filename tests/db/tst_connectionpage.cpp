@@ -38,17 +38,6 @@ QStringList lastLines(TForm1 &form, int count)
     return form.Memo1()->lines().mid(form.Memo1()->lines().size() - count);
 }
 
-// Every file under folder that holds text.
-bool anyFileHolds(const QString &folder, const QByteArray &text)
-{
-    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        if (readFile(files.next()).contains(text))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 class tst_ConnectionPage : public QObject

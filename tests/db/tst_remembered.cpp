@@ -51,17 +51,6 @@ QString pagePasswordAccount()
     return databasePasswordAccount(u"root"_s, u"localhost"_s, 0, QString());
 }
 
-// Every file under folder that holds text.
-bool anyFileHolds(const QString &folder, const QByteArray &text)
-{
-    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        if (readFile(files.next()).contains(text))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 void tst_Remembered::initTestCase()

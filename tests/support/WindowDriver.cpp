@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QPushButton>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -113,6 +114,16 @@ QByteArray readFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return QByteArrayLiteral("<missing>");
     return file.readAll();
+}
+
+bool anyFileHolds(const QString &folder, const QByteArray &text)
+{
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        if (readFile(files.next()).contains(text))
+            return true;
+    }
+    return false;
 }
 
 QByteArray cp1251(const QString &text)

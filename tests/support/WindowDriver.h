@@ -42,6 +42,8 @@ QString readAndCloseMessageBox(QWidget *modal);
 void doubleClickCell(RecordGrid *grid, int col, int row);
 
 QByteArray readFile(const QString &path);
+// Whether any file under folder, hidden ones and subfolders included, holds text.
+bool anyFileHolds(const QString &folder, const QByteArray &text);
 QByteArray cp1251(const QString &text);
 // The lines of a file in Windows-1251, split at CR LF.
 QStringList fileLines(const QString &path);
