@@ -5,7 +5,6 @@
 #include "base/Shell.h"
 #include "db/ConnectFlow.h"
 #include "db/ConnectRoute.h"
-#include "db/PasswordStore.h"
 #include "db/RememberPasswordBox.h"
 #include "db/SavedConnectionsBar.h"
 #include "db/TlsGroup.h"
@@ -33,11 +32,6 @@ QLineEdit *addRow(QGridLayout *grid, int row, const QString &caption, const QStr
     grid->addWidget(label, row, 0);
     grid->addWidget(edit, row, 1, 1, columns);
     return edit;
-}
-
-QString passwordAccount(const ConnectionSettings &settings)
-{
-    return databasePasswordAccount(settings.user, settings.host, settings.port, settings.socket);
 }
 
 } // namespace
@@ -112,6 +106,16 @@ void ConnectionPage::setRoute(ConnectRoute *route, QWidget *group)
 {
     m_route = route;
     m_routeSlot->addWidget(group);
+    // A connect that goes the route's way reads no address from the host and
+    // port boxes: they are greyed while the route's group is ticked.
+    if (auto *box = qobject_cast<QGroupBox *>(group); box && box->isCheckable()) {
+        const auto showWay = [this](bool routed) {
+            Edit1->setEnabled(!routed);
+            m_port->setEnabled(!routed);
+        };
+        connect(box, &QGroupBox::toggled, this, showWay);
+        showWay(box->isChecked());
+    }
     if (const std::optional<ConnectionSettings> last = m_store.last())
         m_route->show(*last);
 }
@@ -129,7 +133,7 @@ void ConnectionPage::showSettings(const ConnectionSettings &settings)
     // A password comes only from the keyring.
     Edit3->clear();
     if (settings.rememberPassword)
-        m_remember->recall(passwordAccount(settings), Edit3);
+        m_remember->recall(passwordAccountOf(settings), Edit3);
 }
 
 ConnectionSettings ConnectionPage::settingsBesideAddress() const
@@ -168,7 +172,7 @@ void ConnectionPage::Button1Click()
     const QString name = m_saved->currentName();
     const QString savedUnder = m_store.named(name) == result.settings ? name : QString();
     const QString problem = m_store.saveLast(result.settings, savedUnder);
-    m_remember->keep(passwordAccount(result.settings), Edit3->text());
+    m_remember->keep(passwordAccountOf(result.settings), Edit3->text());
     showState(u"Соединено: "_s + server + u"; канал: "_s + result.link
               + (problem.isEmpty() ? QString() : u"\n"_s + problem));
     Q_EMIT serverChanged(server);

@@ -1,5 +1,7 @@
 #include "db/ConnectionSettings.h"
 
+#include "db/PasswordStore.h"
+
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -221,4 +223,15 @@ QString ConnectionSettingsStore::remove(const QString &name)
     if (file.value(lastGroup + u"/name"_s).toString() == name)
         file.setValue(lastGroup + u"/name"_s, QString());
     return finish(file);
+}
+
+QString passwordAccountOf(const ConnectionSettings &settings)
+{
+    if (!settings.ssh)
+        return databasePasswordAccount(settings.user, settings.host, settings.port, settings.socket);
+    const SshTunnelSettings &tunnel = settings.sshTunnel;
+    QString sshServer = tunnel.account.isEmpty() ? tunnel.host : tunnel.account + u'@' + tunnel.host;
+    if (tunnel.port != 0)
+        sshServer += u':' + QString::number(tunnel.port);
+    return databasePasswordAccount(settings.user, sshForwardTarget(tunnel), 0, QString()) + u" via ssh:"_s + sshServer;
 }

@@ -35,6 +35,11 @@ struct ConnectionSettings
     bool operator==(const ConnectionSettings &) const = default;
 };
 
+// The keyring account of the database password for these settings. Through a
+// tunnel the database is the SSH server's, so the account names that server:
+// two servers reached as 127.0.0.1:3306 never share a password.
+QString passwordAccountOf(const ConnectionSettings &settings);
+
 // The settings file of the connections, in the user's config folder:
 // <config>/Quenmark/connections.ini.
 QString connectionSettingsPath();

@@ -229,6 +229,13 @@ void tst_SshRoute::sshPartIsRemembered()
     QCOMPARE(read.login, SshLogin::Agent);
     QCOMPARE(read.port, 0);
     QCOMPARE(read.databasePort, 3306);
+
+    // The database password of a tunnelled connection is kept apart from a
+    // direct one's and from another SSH server's, though all say 127.0.0.1.
+    ConnectionSettings direct = live, otherServer = live;
+    direct.ssh = false;
+    otherServer.sshTunnel.host = u"10.0.0.9"_s;
+    QCOMPARE(QSet<QString>({passwordAccountOf(live), passwordAccountOf(direct), passwordAccountOf(otherServer)}).size(), 3);
 }
 
 void tst_SshRoute::unknownHostKey_data()
@@ -415,6 +422,7 @@ void tst_SshRoute::pageConnectsThroughTheTunnel()
     group->setFocus();
     QTest::keyClick(group, Qt::Key_Space); // ticks the group's check box, as the keyboard does
     QVERIFY(group->isOn());
+    QVERIFY(!find(window.form.get(), u"Edit1"_s)->isEnabled()); // the address is the tunnel's
     click(find(window.form.get(), u"Button1"_s));
     DbConnection &db = window.form->connection();
     const QString socket = db.login().address.socket;
