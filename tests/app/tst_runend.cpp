@@ -186,6 +186,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles_data()
     QTest::newRow("connect to a silent server, display lost") << Busy::Connect << int(DisplayLost) << false << 0;
     QTest::newRow("connect to a silent server, window closed") << Busy::Connect << int(WindowClose) << false << 0;
     QTest::newRow("SSH handshake with a silent server, SIGTERM") << Busy::SshConnect << int(SIGTERM) << false << 0;
+    QTest::newRow("SSH handshake with a silent server, display lost") << Busy::SshConnect << int(DisplayLost) << false << 0;
     QTest::newRow("SSH handshake with a silent server, window closed") << Busy::SshConnect << int(WindowClose) << false << 0;
     QTest::newRow("load, SIGTERM") << Busy::Load << int(SIGTERM) << false << 0;
     QTest::newRow("load, SIGHUP") << Busy::Load << int(SIGHUP) << false << 0;
