@@ -31,8 +31,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A tunnel that takes longer shows the progress window.
-constexpr auto progressAfter = 500ms;
 // How long the connection may take to find out that the tunnel is gone.
 constexpr auto lossBound = 2000ms;
 
@@ -122,7 +120,7 @@ SshRoute::Wait::End SshRoute::Wait::run()
         else
             showProgressWhenDue();
     });
-    due.start(progressAfter);
+    due.start(WorkProgressDialog::showAfter);
     m_tunnel.open(m_settings);
 
     if (m_end == End::None && !m_question) {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+#include <chrono>
 #include <functional>
 
 class QLabel;
@@ -17,6 +18,9 @@ class QTimer;
 class WorkProgressDialog : public QDialog
 {
 public:
+    // A wait shorter than this never shows the window.
+    static constexpr std::chrono::milliseconds showAfter{500};
+
     WorkProgressDialog(QWidget *parent, const QString &title, std::function<QString()> text,
                        std::function<void()> onCancel);
 

@@ -10,15 +10,6 @@
 #include <QTimer>
 #include <QWidget>
 
-namespace {
-
-using namespace std::chrono_literals;
-
-// A work shorter than this never shows the progress window.
-constexpr auto progressAfter = 500ms;
-
-} // namespace
-
 void runWithProgress(QWidget *window, DbConnection &connection, const DbWork::Job &job, const WorkTexts &texts)
 {
     if (connection.lost())
@@ -35,7 +26,7 @@ void runWithProgress(QWidget *window, DbConnection &connection, const DbWork::Jo
 
     // Set when something else ended the wait (the application quitting) while the work still ran.
     bool endedFromOutside = false;
-    if (!work.waitFinished(progressAfter)) {
+    if (!work.waitFinished(WorkProgressDialog::showAfter)) {
         QEventLoop loop;
         WorkProgressDialog dialog(window, texts.title, [&] { return texts.text(work.progress()); }, [&] {
             work.cancel();
