@@ -10,9 +10,9 @@
 //
 // The server's socket comes from MYSQL_UNIX_PORT (eval "$(scripts/db env)").
 
+#include "CatalogueLoad.h"
+
 #include "db/Connection.h"
-#include "db/TableLoader.h"
-#include "grid/RowStore.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -32,7 +32,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray catalogueQuery = "SELECT item_id, weaponType, name, crystal_type, price, sellable  FROM weapon";
 constexpr int repeats = 3;
 
 struct Figure
@@ -117,34 +116,8 @@ double ourLoad(unsigned port, const QString &database, bool compressed, int *row
         std::fprintf(stderr, "bench_remote_load: %s\n", qPrintable(db.errorText()));
         return -1;
     }
-    RowStore store;
-    store.setColumnKinds(std::vector<CellKind>(6, CellKind::Text));
-    const LoadOutcome outcome = LoadTable(store, db, catalogueQuery);
-    if (!outcome.loaded) {
-        std::fprintf(stderr, "bench_remote_load: %s\n", qPrintable(outcome.errorText));
+    if (loadCatalogue(db, rows) < 0)
         return -1;
-    }
-    *rows = outcome.rows;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// One run of the stock client, its rows to nowhere.
-double clientLoad(unsigned port, const QString &database, bool compressed)
-{
-    QStringList args{u"--no-defaults"_s, u"--host=127.0.0.1"_s, u"--port="_s + QString::number(port),
-                     u"--protocol=tcp"_s, u"--user=root"_s, u"--password=kelp"_s, u"--batch"_s,
-                     u"--default-character-set=cp1251"_s, u"--database="_s + database,
-                     u"-e"_s, QString::fromLatin1(catalogueQuery)};
-    if (compressed)
-        args.append(u"--compress"_s);
-    QProcess client;
-    client.setStandardOutputFile(QProcess::nullDevice());
-    const auto start = std::chrono::steady_clock::now();
-    client.start(u"mariadb"_s, args);
-    if (!client.waitForFinished(600000) || client.exitCode() != 0) {
-        std::fprintf(stderr, "bench_remote_load: mariadb: %s\n", client.readAllStandardError().constData());
-        return -1;
-    }
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -202,7 +175,11 @@ int main(int argc, char *argv[])
             const bool compressed = i % 2 == 1;
             figures[i] = i < 2
                 ? best(relay, serverPidFile, [&] { return ourLoad(relay.port(), database, compressed, &rows); })
-                : best(relay, serverPidFile, [&] { return clientLoad(relay.port(), database, compressed); });
+                : best(relay, serverPidFile, [&] {
+                      return clientCatalogue({u"--host=127.0.0.1"_s, u"--port="_s + QString::number(relay.port()),
+                                              u"--protocol=tcp"_s},
+                                             database, compressed ? QStringList{u"--compress"_s} : QStringList{});
+                  });
             if (figures[i].seconds < 0)
                 return 1;
         }

@@ -8,19 +8,17 @@
 // The server's socket comes from MYSQL_UNIX_PORT (scripts/bench sets it).
 // Starting the private sshd needs root.
 
+#include "CatalogueLoad.h"
 #include "SshTestServer.h"
 
 #include "db/AskpassClient.h"
 #include "db/Connection.h"
 #include "db/SshTunnel.h"
-#include "db/TableLoader.h"
-#include "grid/RowStore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QTimer>
 
 #include <algorithm>
@@ -30,7 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray catalogueQuery = "SELECT item_id, weaponType, name, crystal_type, price, sellable  FROM weapon";
 constexpr int repeats = 5;
 
 double secondsOf(const QElapsedTimer &clock)
@@ -47,39 +44,6 @@ bool connectTo(DbConnection &db, const QByteArray &socket, const QString &databa
         return true;
     std::fprintf(stderr, "bench_ssh_load: %s\n", qPrintable(db.errorText()));
     return false;
-}
-
-// One load of the catalogue on an open connection; seconds, or -1.
-double load(DbConnection &db, int *rows)
-{
-    QElapsedTimer clock;
-    clock.start();
-    RowStore store;
-    store.setColumnKinds(std::vector<CellKind>(6, CellKind::Text));
-    const LoadOutcome outcome = LoadTable(store, db, catalogueQuery);
-    if (!outcome.loaded) {
-        std::fprintf(stderr, "bench_ssh_load: %s\n", qPrintable(outcome.errorText));
-        return -1;
-    }
-    *rows = outcome.rows;
-    return secondsOf(clock);
-}
-
-// One run of the stock client through socket, its output to /dev/null.
-double client(const QByteArray &socket, const QString &database)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QProcess mariadb;
-    mariadb.setStandardOutputFile(QProcess::nullDevice());
-    mariadb.start(u"mariadb"_s, {u"--no-defaults"_s, u"--socket="_s + QString::fromLocal8Bit(socket), u"--user=root"_s,
-                                 u"--password=kelp"_s, u"--batch"_s, u"--default-character-set=cp1251"_s,
-                                 u"--database="_s + database, u"-e"_s, QString::fromLatin1(catalogueQuery)});
-    if (!mariadb.waitForFinished(600000) || mariadb.exitStatus() != QProcess::NormalExit || mariadb.exitCode() != 0) {
-        std::fprintf(stderr, "bench_ssh_load: mariadb: %s\n", mariadb.readAllStandardError().constData());
-        return -1;
-    }
-    return secondsOf(clock);
 }
 
 // The tunnel to the server's socket, up; its local end, or empty.
@@ -164,8 +128,8 @@ int main(int argc, char *argv[])
         int rows = 0;
         for (int i = 0; i < repeats; ++i) {
             for (int way = 0; way < 2; ++way) {
-                const double seconds = load(db[way], &rows);
-                const double clientSeconds = client(ways[way], database);
+                const double seconds = loadCatalogue(db[way], &rows);
+                const double clientSeconds = clientCatalogue({u"--socket="_s + QString::fromLocal8Bit(ways[way])}, database);
                 if (seconds < 0 || clientSeconds < 0)
                     return 1;
                 best[way] = std::min(best[way], seconds);
