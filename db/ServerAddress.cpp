@@ -14,21 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A port as typed: digits only, 1-65535. Empty text is no port (0).
-std::optional<unsigned> readPort(const QString &text, QString *error)
-{
-    bool ok = false;
-    const uint port = text.toUInt(&ok);
-    const bool digitsOnly = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c >= u'0' && c <= u'9';
-    });
-    if (!digitsOnly || !ok || port < 1 || port > 65535) {
-        *error = u"Порт должен быть числом от 1 до 65535, а не «%1»"_s.arg(text);
-        return std::nullopt;
-    }
-    return port;
-}
-
 bool isIpv6(const QString &text)
 {
     in6_addr address {};
@@ -57,6 +42,20 @@ ServerAddressParse socketAddress(const QString &path, unsigned port)
 bool ServerAddress::needsTcp() const
 {
     return socket.isEmpty() && port != 0 && (host.isEmpty() || host.compare(u"localhost"_s, Qt::CaseInsensitive) == 0);
+}
+
+std::optional<unsigned> readPort(const QString &text, QString *error)
+{
+    bool ok = false;
+    const uint port = text.toUInt(&ok);
+    const bool digitsOnly = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= u'0' && c <= u'9';
+    });
+    if (!digitsOnly || !ok || port < 1 || port > 65535) {
+        *error = u"Порт должен быть числом от 1 до 65535, а не «%1»"_s.arg(text);
+        return std::nullopt;
+    }
+    return port;
 }
 
 ServerAddressParse parseServerAddress(const QString &hostText, const QString &portText)

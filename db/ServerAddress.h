@@ -27,6 +27,10 @@ struct ServerAddressParse
     QString error;
 };
 
+// A port as typed: digits only, 1-65535; nullopt with *error (for the log)
+// otherwise.
+std::optional<unsigned> readPort(const QString &text, QString *error);
+
 // Reads the host box and the port box. The host box may hold a host name or
 // address, host:port, [IPv6]:port, a bare IPv6 address, or /path/to.sock; the
 // port box a port or nothing (the default). Refuses, with a message for the

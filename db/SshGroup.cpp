@@ -1,5 +1,7 @@
 #include "db/SshGroup.h"
 
+#include "db/ServerAddress.h"
+
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
@@ -37,9 +39,9 @@ int portOf(const QLineEdit *box)
     const QString text = box->text().trimmed();
     if (text.isEmpty())
         return 0;
-    bool ok = false;
-    const int port = text.toInt(&ok);
-    return ok && port >= 1 && port <= 65535 ? port : -1;
+    QString error;
+    const std::optional<unsigned> port = readPort(text, &error);
+    return port ? int(*port) : -1;
 }
 
 QString portProblem(const QString &what, const QLineEdit *box)
