@@ -229,9 +229,6 @@ QString passwordAccountOf(const ConnectionSettings &settings)
 {
     if (!settings.ssh)
         return databasePasswordAccount(settings.user, settings.host, settings.port, settings.socket);
-    const SshTunnelSettings &tunnel = settings.sshTunnel;
-    QString sshServer = tunnel.account.isEmpty() ? tunnel.host : tunnel.account + u'@' + tunnel.host;
-    if (tunnel.port != 0)
-        sshServer += u':' + QString::number(tunnel.port);
-    return databasePasswordAccount(settings.user, sshForwardTarget(tunnel), 0, QString()) + u" via ssh:"_s + sshServer;
+    return databasePasswordAccount(settings.user, sshForwardTarget(settings.sshTunnel), 0, QString()) + u" via ssh:"_s
+        + sshServerText(settings.sshTunnel);
 }

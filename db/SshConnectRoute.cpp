@@ -33,8 +33,7 @@ void SshConnectRoute::close()
 QString SshConnectRoute::serverText() const
 {
     const SshTunnelSettings tunnel = m_group.settings();
-    const QString sshHost = tunnel.account.isEmpty() ? tunnel.host : tunnel.account + u'@' + tunnel.host;
-    return u"%1 через SSH %2"_s.arg(sshForwardTarget(tunnel), sshHost);
+    return u"%1 через SSH %2"_s.arg(sshForwardTarget(tunnel), sshServerText(tunnel));
 }
 
 void SshConnectRoute::show(const ConnectionSettings &settings)

@@ -40,6 +40,14 @@ QString sshSettingsProblem(const SshTunnelSettings &settings)
     return {};
 }
 
+QString sshServerText(const SshTunnelSettings &settings)
+{
+    QString text = settings.account.isEmpty() ? settings.host : settings.account + u'@' + settings.host;
+    if (settings.port != 0)
+        text += u':' + QString::number(settings.port);
+    return text;
+}
+
 QString sshForwardTarget(const SshTunnelSettings &settings)
 {
     if (settings.databaseHost.startsWith(u'/'))

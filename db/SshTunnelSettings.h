@@ -30,6 +30,10 @@ struct SshTunnelSettings
 // it can.
 QString sshSettingsProblem(const SshTunnelSettings &settings);
 
+// The SSH server as the operator named it: [account@]host[:port], the parts
+// left to ssh's config omitted.
+QString sshServerText(const SshTunnelSettings &settings);
+
 // The database end as ssh's -L takes it: a socket path, or host:port with an
 // IPv6 address in brackets.
 QString sshForwardTarget(const SshTunnelSettings &settings);
