@@ -4,21 +4,17 @@
 
 #include "editor/SqlTokenizer.h"
 #include "editor/SqlWords.h"
+#include "tests/fuzz/FuzzText.h"
 
 #include <QString>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 namespace {
 
-void require(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using FuzzText::require;
 
 bool isCommentState(SqlState s)
 {
@@ -33,21 +29,8 @@ bool isQuotedState(SqlState s)
 // The first byte picks how the rest becomes text and the state the first line starts in.
 QString decode(const std::uint8_t *data, std::size_t size, SqlState &first)
 {
-    const std::uint8_t head = data[0];
-    first = sqlStateFromInt((head >> 2) & 7);
-    const char *rest = reinterpret_cast<const char *>(data + 1);
-    const auto n = qsizetype(size - 1);
-    switch (head & 3) {
-    case 0: return QString::fromUtf8(rest, n);
-    case 1: return QString::fromLatin1(rest, n);
-    default: {
-        // Raw UTF-16 code units: lone and paired surrogates included.
-        QString s;
-        for (qsizetype i = 0; i + 1 < n; i += 2)
-            s.append(QChar(char16_t(std::uint8_t(rest[i]) | (std::uint8_t(rest[i + 1]) << 8))));
-        return s;
-    }
-    }
+    first = sqlStateFromInt((data[0] >> 2) & 7);
+    return FuzzText::decode(data[0], data + 1, size - 1);
 }
 
 void checkLine(QStringView line, SqlState in, SqlState out, const std::vector<SqlToken> &tokens)
