@@ -5,15 +5,19 @@
 #include <QString>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 
+#define FUZZ_REQUIRE(ok) ((ok) ? void() : FuzzText::fail(#ok, __FILE__, __LINE__))
+
 namespace FuzzText {
 
-inline void require(bool ok)
+// Names the broken expectation before the crash that libFuzzer keeps.
+[[noreturn]] inline void fail(const char *what, const char *file, int line)
 {
-    if (!ok)
-        std::abort();
+    std::fprintf(stderr, "%s:%d: expected %s\n", file, line, what);
+    std::abort();
 }
 
 // The low two bits of `head` pick how `data` becomes text: UTF-8, Latin-1 or

@@ -22,8 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-using FuzzText::require;
-
 ColumnInfo column(const QString &name, ColumnInfo::Type type, const QString &columnType)
 {
     ColumnInfo c;
@@ -107,7 +105,7 @@ DatabaseSchema realShapes()
 void requireFit(const ValueFit &fit, const ColumnInfo &c)
 {
     if (fit.verdict == ValueFit::Verdict::Refused)
-        require(!fit.problem.isEmpty());
+        FUZZ_REQUIRE(!fit.problem.isEmpty());
     if (fit.kept != ValueFit::Kept::Value)
         return;
     if (c.type == ColumnInfo::Type::Integer) {
@@ -116,14 +114,14 @@ void requireFit(const ValueFit &fit, const ColumnInfo &c)
             fit.stored.toULongLong(&ok);
         else
             fit.stored.toLongLong(&ok);
-        require(ok);
+        FUZZ_REQUIRE(ok);
     } else if (c.type == ColumnInfo::Type::Text && c.maxChars >= 0) {
         qsizetype chars = 0;
         for (const QChar ch : fit.stored)
             chars += ch.isLowSurrogate() ? 0 : 1;
-        require(chars <= c.maxChars);
+        FUZZ_REQUIRE(chars <= c.maxChars);
     } else if (c.type == ColumnInfo::Type::Enum) {
-        require(c.members.contains(fit.stored) || fit.verdict == ValueFit::Verdict::Refused);
+        FUZZ_REQUIRE(c.members.contains(fit.stored) || fit.verdict == ValueFit::Verdict::Refused);
     }
 }
 
@@ -141,9 +139,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (const QString &line : lines) {
         const QStringView word = QStringView(line).left(line.indexOf(u' '));
         if (const ClientCommand *command = clientCommandNamed(word))
-            require(!clientCommandWarning(*command, line).isEmpty());
+            FUZZ_REQUIRE(!clientCommandWarning(*command, line).isEmpty());
         if (!line.isEmpty() && clientCommandLettered(line.back()))
-            require(!clientCommandWarning(*clientCommandLettered(line.back()), line).isEmpty());
+            FUZZ_REQUIRE(!clientCommandWarning(*clientCommandLettered(line.back()), line).isEmpty());
         delimiterArgument(line);
         useArgument(line);
     }
@@ -152,17 +150,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::vector<ScriptProblem> problems;
     const std::vector<InsertPlan> plans = planInserts(parsed, schema, problems);
     for (const ScriptProblem &p : problems) {
-        require(p.line >= 0 && p.line < n);
-        require(!p.text.isEmpty());
+        FUZZ_REQUIRE(p.line >= 0 && p.line < n);
+        FUZZ_REQUIRE(!p.text.isEmpty());
     }
     for (const InsertPlan &plan : plans) {
-        require(plan.insert && plan.table);
-        require(plan.rows.size() == plan.insert->rows.size());
+        FUZZ_REQUIRE(plan.insert && plan.table);
+        FUZZ_REQUIRE(plan.rows.size() == plan.insert->rows.size());
         const size_t width = plan.table->columns.size();
         for (const PlannedRow &row : plan.rows) {
-            require(row.kept.empty() || row.kept.size() == width);
-            require(row.written.size() == width && row.lineOf.size() == width);
-            require(!row.kept.empty() || plan.failsWhole);
+            FUZZ_REQUIRE(row.kept.empty() || row.kept.size() == width);
+            FUZZ_REQUIRE(row.written.size() == width && row.lineOf.size() == width);
+            FUZZ_REQUIRE(!row.kept.empty() || plan.failsWhole);
             for (size_t c = 0; c < row.kept.size(); ++c)
                 requireFit(row.kept[c], plan.table->columns[c]);
         }

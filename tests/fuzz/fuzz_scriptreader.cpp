@@ -13,13 +13,11 @@
 
 namespace {
 
-using FuzzText::require;
-
 void requireLines(const std::vector<ScriptRemark> &remarks, int lines)
 {
     for (const ScriptRemark &r : remarks) {
-        require(r.line >= 0 && r.line < lines);
-        require(!r.text.isEmpty());
+        FUZZ_REQUIRE(r.line >= 0 && r.line < lines);
+        FUZZ_REQUIRE(!r.text.isEmpty());
     }
 }
 
@@ -35,32 +33,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     int statement = -1;
     for (const ScriptInsert &insert : parsed.inserts) {
-        require(insert.statement > statement);
+        FUZZ_REQUIRE(insert.statement > statement);
         statement = insert.statement;
-        require(insert.line >= 0 && insert.line < n);
-        require(!insert.table.isEmpty());
-        require(!insert.rows.empty());
-        require(insert.hasColumnList || insert.columns.isEmpty());
+        FUZZ_REQUIRE(insert.line >= 0 && insert.line < n);
+        FUZZ_REQUIRE(!insert.rows.empty());
+        FUZZ_REQUIRE(insert.hasColumnList || insert.columns.isEmpty());
         for (const ScriptRow &row : insert.rows) {
-            require(row.line >= insert.line && row.line < n);
-            require(!row.values.empty());
+            FUZZ_REQUIRE(row.line >= insert.line && row.line < n);
+            FUZZ_REQUIRE(!row.values.empty());
             for (const ScriptValue &v : row.values)
-                require(v.line >= insert.line && v.line < n);
+                FUZZ_REQUIRE(v.line >= insert.line && v.line < n);
         }
     }
-    for (const ScriptTableChange &c : parsed.tableChanges) {
-        require(c.line >= 0 && c.line < n);
-        require(!c.table.isEmpty());
-    }
+    for (const ScriptTableChange &c : parsed.tableChanges)
+        FUZZ_REQUIRE(c.line >= 0 && c.line < n);  // a name in back quotes may be empty
     for (const auto *remarks : {&parsed.notChecked, &parsed.openString, &parsed.openComment, &parsed.clientCommands,
                                 &parsed.refused, &parsed.misread})
         requireLines(*remarks, n);
     for (const ScriptRemark &file : parsed.sourcedFiles)
-        require(file.line >= 0 && file.line < n);
-    require(parsed.openString.size() + parsed.openComment.size() <= 1);
+        FUZZ_REQUIRE(file.line >= 0 && file.line < n);
+    FUZZ_REQUIRE(parsed.openString.size() + parsed.openComment.size() <= 1);
 
     const ParsedScript again = parseScript(lines);
-    require(again.inserts.size() == parsed.inserts.size() && again.notChecked.size() == parsed.notChecked.size()
+    FUZZ_REQUIRE(again.inserts.size() == parsed.inserts.size() && again.notChecked.size() == parsed.notChecked.size()
             && again.refused.size() == parsed.refused.size() && again.clientCommands.size() == parsed.clientCommands.size());
     return 0;
 }

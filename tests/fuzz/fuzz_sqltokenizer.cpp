@@ -14,8 +14,6 @@
 
 namespace {
 
-using FuzzText::require;
-
 bool isCommentState(SqlState s)
 {
     return s == SqlState::BlockComment || s == SqlState::StatementComment || s == SqlState::ConditionalComment;
@@ -35,35 +33,35 @@ QString decode(const std::uint8_t *data, std::size_t size, SqlState &first)
 
 void checkLine(QStringView line, SqlState in, SqlState out, const std::vector<SqlToken> &tokens)
 {
-    require(int(out) >= 0 && int(out) < SqlStateCount);
+    FUZZ_REQUIRE(int(out) >= 0 && int(out) < SqlStateCount);
     int next = 0;
     for (const SqlToken &t : tokens) {
-        require(t.start == next);
-        require(t.length > 0);
-        require(int(t.cls) >= 0 && int(t.cls) < SqlTokenClassCount);
+        FUZZ_REQUIRE(t.start == next);
+        FUZZ_REQUIRE(t.length > 0);
+        FUZZ_REQUIRE(int(t.cls) >= 0 && int(t.cls) < SqlTokenClassCount);
         const QStringView text = line.mid(t.start, t.length);
         if (t.cls == SqlTokenClass::DataType || t.cls == SqlTokenClass::ReservedWord
             || t.cls == SqlTokenClass::Function)
-            require(sqlWordClass(text) == t.cls);
+            FUZZ_REQUIRE(sqlWordClass(text) == t.cls);
         next += t.length;
     }
-    require(next == line.size());
+    FUZZ_REQUIRE(next == line.size());
 
     // An unclosed comment or string swallows the whole line and stays open.
     const bool closes = line.contains(u"*/");
     if (isCommentState(in) && !closes) {
-        require(out == in);
-        require(tokens.size() == (line.isEmpty() ? 0u : 1u));
+        FUZZ_REQUIRE(out == in);
+        FUZZ_REQUIRE(tokens.size() == (line.isEmpty() ? 0u : 1u));
     }
     // Whatever stays open at the end is the last token's doing.
     if (isQuotedState(out) && !tokens.empty())
-        require(tokens.back().cls == (out == SqlState::String ? SqlTokenClass::String
+        FUZZ_REQUIRE(tokens.back().cls == (out == SqlState::String ? SqlTokenClass::String
                                                               : SqlTokenClass::DelimitedIdentifier));
     if (isCommentState(out) && !tokens.empty())
-        require(tokens.back().cls == (out == SqlState::ConditionalComment ? SqlTokenClass::ConditionalComment
+        FUZZ_REQUIRE(tokens.back().cls == (out == SqlState::ConditionalComment ? SqlTokenClass::ConditionalComment
                                                                           : SqlTokenClass::Comment));
     if (line.isEmpty())
-        require(out == in);
+        FUZZ_REQUIRE(out == in);
 }
 
 } // namespace
@@ -85,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QStringView line = QStringView(text).mid(start, end - start);
         const SqlState out = tokenizeSqlLine(line, state, tokens);
         checkLine(line, state, out, tokens);
-        require(tokenizeSqlLine(line, state, again) == out && again == tokens);
+        FUZZ_REQUIRE(tokenizeSqlLine(line, state, again) == out && again == tokens);
         state = out;
         start = end + 1;
     }
