@@ -431,8 +431,14 @@ void ScriptReader::readLine(int l)
 
 ParsedScript ScriptReader::read()
 {
-    for (int l = 0; l < m_lines.size() && !m_quit; ++l)
+    QByteArray bytes;
+    for (int l = 0; l < m_lines.size() && !m_quit; ++l) {
+        bytes.clear();
+        if (!Cp1251::encodeInto(m_lines.at(l), bytes))
+            m_parsed.misread.push_back(
+                {l, u"в строке есть знаки, которых нет в Windows-1251: в файле скрипта они станут «?»"_s});
         readLine(l);
+    }
     if (!m_quit && isQuoted(m_state)) {
         m_parsed.openString.push_back({m_openedAt, u"строка в кавычках не закрыта до конца скрипта"_s});
         forgetStatement();

@@ -86,5 +86,6 @@ struct ParsedScript
 // The script is taken to be run from its file, which is Windows-1251 and
 // begins by saying so (TextFile::scriptCodePageLine); a SET NAMES or "charset"
 // in the script that makes the server read it in another character set makes
-// its letters outside ASCII refused (in UTF-8) or misread.
+// its letters outside ASCII refused (in UTF-8) or misread; a character that
+// Windows-1251 lacks is a "?" in the file.
 ParsedScript parseScript(const QStringList &lines);
