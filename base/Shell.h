@@ -3,6 +3,7 @@
 #include <QString>
 
 class DbConnection;
+class ScriptEntries;
 class SshRoute;
 class QWidget;
 
@@ -21,6 +22,8 @@ public:
     virtual const QString &TimeStr() const = 0;
     // Comment line, statement line and an empty line, appended to the SQL pane.
     virtual void AppendScriptBlock(const QString &comment, const QString &statement) = 0;
+    // The script's blocks; the SQL pane and the editor follow every change of them.
+    virtual ScriptEntries &scriptEntries() = 0;
     virtual DbConnection &connection() = 0;
     // The SSH tunnel a connect may go through; it lives as long as the connection.
     virtual SshRoute &sshRoute() = 0;

@@ -6,6 +6,7 @@
 // The server's socket comes from MYSQL_UNIX_PORT (eval "$(scripts/db env)").
 
 #include "app/EditorPage.h"
+#include "base/ScriptEntries.h"
 #include "base/Shell.h"
 #include "check/ScriptCheck.h"
 #include "db/Connection.h"
@@ -51,6 +52,7 @@ public:
     const QString &refreshTimeStr() override { return m_time; }
     const QString &TimeStr() const override { return m_time; }
     void AppendScriptBlock(const QString &, const QString &) override {}
+    ScriptEntries &scriptEntries() override { return entries; }
     DbConnection &connection() override { return db; }
     SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_row; }
@@ -59,6 +61,7 @@ public:
     DbConnection db;
     SshRoute route{*this};
     QString lastLine;
+    ScriptEntries entries;
 
 private:
     QString m_time = u"12:00:00"_s;

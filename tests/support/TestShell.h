@@ -2,6 +2,7 @@
 
 #include "PrivateConfig.h"
 
+#include "base/ScriptEntries.h"
 #include "base/Shell.h"
 #include "db/Connection.h"
 #include "db/SshRoute.h"
@@ -28,6 +29,7 @@ public:
         script.append(statement);
         script.append(QString());
     }
+    ScriptEntries &scriptEntries() override { return entries; }
     DbConnection &connection() override { return db; }
     SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
@@ -36,6 +38,7 @@ public:
     PrivateConfig config;
     QStringList log;
     QStringList script;
+    ScriptEntries entries;
     int refreshes = 0;
     DbConnection db;
     SshRoute route{*this};
