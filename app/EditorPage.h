@@ -6,8 +6,8 @@
 
 class QFileDialog;
 class QPushButton;
+class DbShell;
 class ScriptOpen;
-class Shell;
 class SqlEditor;
 
 // The page "Правка": the script editor and its save button.
@@ -16,7 +16,7 @@ class EditorPage : public QWidget
     Q_OBJECT
 
 public:
-    explicit EditorPage(Shell &shell, QWidget *parent = nullptr);
+    explicit EditorPage(DbShell &shell, QWidget *parent = nullptr);
     ~EditorPage() override;
 
     SqlEditor *SynMemo1() const { return m_editor; }
@@ -29,7 +29,7 @@ private:
     QFileDialog *saveDialog();
     bool confirmReplace(const QString &path);
 
-    Shell &m_shell;
+    DbShell &m_shell;
     SqlEditor *m_editor;
     QPushButton *m_button8;
     QPushButton *m_button9;

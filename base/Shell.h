@@ -2,14 +2,12 @@
 
 #include <QString>
 
-class DbConnection;
 class ScriptEntries;
-class SshRoute;
 class QWidget;
 
 // What a page may ask of the main window: the activity log, the shared time
-// text, the script, the one database connection and its SSH tunnel. The main window owns all
-// of them; pages only hold this reference.
+// text, the script. The main window owns all of them; pages only hold this
+// reference. A page that reads the database asks through DbShell.
 class Shell
 {
 public:
@@ -24,9 +22,6 @@ public:
     virtual void AppendScriptBlock(const QString &comment, const QString &statement) = 0;
     // The script's blocks; the SQL pane and the editor follow every change of them.
     virtual ScriptEntries &scriptEntries() = 0;
-    virtual DbConnection &connection() = 0;
-    // The SSH tunnel a connect may go through; it lives as long as the connection.
-    virtual SshRoute &sshRoute() = 0;
     // The ShopRowIndex of the buylist: index of the last row added to the shop contents grid.
     virtual int &ShopRowIndex() = 0;
     // Parent for dialogs and message boxes.

@@ -2,7 +2,7 @@
 
 #include "base/Guard.h"
 #include "base/LogTexts.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "buylist/BuylistStatement.h"
 #include "buylist/CatalogueKind.h"
 #include "buylist/ContentsEntries.h"
@@ -32,7 +32,7 @@
 
 using namespace Qt::StringLiterals;
 
-BuylistPage::BuylistPage(Shell &shell, QWidget *parent)
+BuylistPage::BuylistPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
     , m_shortcut(new CtrlAShortcut([this] { runGuarded(window(), [this] { Button6Click(); }); }, this))
@@ -46,7 +46,8 @@ BuylistPage::BuylistPage(Shell &shell, QWidget *parent)
         m_shortcut->watch(control);
 
     m_contents = new ContentsEntries(m_shell, *m_nextGrid3, *m_orderEdit, this);
-    // Ctrl+Z takes back the last entry where no box has an undo of its own.
+    // Ctrl+Z takes back the last entry and Ctrl+V adds a pasted list where no
+    // box has an undo and a paste of its own.
     for (QWidget *control : std::initializer_list<QWidget *>{m_nextGrid2, m_nextGrid3, m_button5, m_button6,
                                                              m_checkBox1, m_radioButton1, m_radioButton2,
                                                              m_radioButton3})
@@ -66,7 +67,7 @@ bool BuylistPage::eventFilter(QObject *watched, QEvent *event)
         action = [this] { m_contents->undoLast(); };
     else if (watched == m_nextGrid3 && key->key() == Qt::Key_Delete)
         action = [this] { m_contents->removeMarked(); };
-    else if (watched == m_nextGrid2 && key->matches(QKeySequence::Paste))
+    else if (key->matches(QKeySequence::Paste))
         action = [this] { pasteList(QApplication::clipboard()->text()); };
     if (!action)
         return QWidget::eventFilter(watched, event);

@@ -12,7 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class RecordGrid;
-class Shell;
+class DbShell;
 
 // The page "BuyList": the item catalogue with its kind selector and filters,
 // the buylist form that turns a picked item into an entry, and the shop
@@ -22,7 +22,7 @@ class BuylistPage : public QWidget
     Q_OBJECT
 
 public:
-    explicit BuylistPage(Shell &shell, QWidget *parent = nullptr);
+    explicit BuylistPage(DbShell &shell, QWidget *parent = nullptr);
 
     // orderEdit := "1", as at start-up.
     void resetOrder();
@@ -30,7 +30,7 @@ public:
     void Button5Click();
     void NextGrid2CellDblClick(int col, int row);
     void Button6Click();
-    // Ctrl+V on the catalogue: one entry per pasted line whose item the catalogue holds.
+    // Ctrl+V on the catalogue (or a button of the page): one entry per pasted line whose item the catalogue holds.
     void pasteList(const QString &text);
     ContentsEntries *contents() const { return m_contents; }
 
@@ -47,7 +47,7 @@ private:
     void buildCatalogue();
     void watchFilter(QLineEdit *box, int column);
 
-    Shell &m_shell;
+    DbShell &m_shell;
     CtrlAShortcut *m_shortcut;
     ContentsEntries *m_contents = nullptr;
 

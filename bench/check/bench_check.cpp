@@ -7,10 +7,9 @@
 
 #include "app/EditorPage.h"
 #include "base/ScriptEntries.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "check/ScriptCheck.h"
 #include "db/Connection.h"
-#include "db/SshRoute.h"
 #include "editor/SqlEditor.h"
 
 #include <QApplication>
@@ -45,7 +44,7 @@ double cpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-class BenchShell : public Shell
+class BenchShell : public DbShell
 {
 public:
     void LogEvent(const QString &line) override { lastLine = line; }
@@ -54,12 +53,10 @@ public:
     void AppendScriptBlock(const QString &, const QString &) override {}
     ScriptEntries &scriptEntries() override { return entries; }
     DbConnection &connection() override { return db; }
-    SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_row; }
     QWidget *dialogParent() override { return nullptr; }
 
     DbConnection db;
-    SshRoute route{*this};
     QString lastLine;
     ScriptEntries entries;
 
