@@ -5,8 +5,11 @@
 #include "editor/SqlEditor.h"
 #include "grid/RecordGrid.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -126,8 +129,13 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(cp1251(kSaved));
         file.close();
-        QCOMPARE(openThroughDialog(w.form.get(), path), QString());
-        QCOMPARE(w.form->findChild<QLineEdit *>(u"shopEdit"_s)->text(), u"7"_s);
+        // Ctrl+O from another page.
+        onNextModal([&](QWidget *dialog) { acceptFileDialog(dialog, path); });
+        auto *shopEdit = w.form->findChild<QLineEdit *>(u"shopEdit"_s);
+        bringToFront(shopEdit);
+        shopEdit->setFocus();
+        QTest::keyClick(shopEdit, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(shopEdit->text(), u"7"_s);
 
         // A new entry follows the file's last line; Order goes on after the shop's last order.
         typeInto(w.form->findChild<QWidget *>(u"itemidEdit"_s), u"9"_s);
@@ -146,6 +154,23 @@ private Q_SLOTS:
         QCOMPARE(contentsValues(grid), (QStringList{u"5 100 2"_s, u"9 11 5"_s}));
         QCOMPARE(w.form->SynMemo1()->lines().mid(0, 2), (QStringList{u"-- своё"_s, u"#shop id  7"_s}));
         QCOMPARE(readFile(path), cp1251(kSaved));
+
+        // Ctrl+S offers the name opened; the file changes only now.
+        QString offered;
+        onNextModal([&](QWidget *dialog) {
+            offered = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->text();
+            onNextModal([](QWidget *box) {
+                if (auto *replace = qobject_cast<QMessageBox *>(box))
+                    replace->button(QMessageBox::Yes)->click();
+            });
+            acceptFileDialog(dialog, path);
+        });
+        // Without a window manager the closed dialog stays the active window.
+        QApplication::setActiveWindow(w.form.get());
+        shopEdit->setFocus();
+        QTest::keyClick(shopEdit, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(offered, u"shop.sql"_s);
+        QCOMPARE(readFile(path), cp1251(w.form->SynMemo1()->lines().join(u"\r\n"_s)));
     }
 };
 
