@@ -126,7 +126,7 @@ void EditorPage::Button8Click()
     if (QFileInfo::exists(path) && !confirmReplace(path))
         return;
 
-    const TextFile::Encoded encoded = TextFile::encodeLines(m_editor->lines(), TextFile::FinalBreak::None);
+    const TextFile::Encoded encoded = TextFile::encodeScript(m_editor->lines());
     const QString reason = TextFile::writeReplacing(path, encoded.bytes);
     if (!reason.isEmpty())
         throw QmError(u"Cannot create file \"%1\". %2"_s.arg(path, reason));

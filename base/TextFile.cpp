@@ -72,6 +72,13 @@ Encoded encodeLines(const QStringList &lines, FinalBreak finalBreak)
     return result;
 }
 
+Encoded encodeScript(const QStringList &lines)
+{
+    Encoded result = encodeLines(lines, FinalBreak::None);
+    result.bytes.prepend(QByteArray(scriptCodePageLine) + "\r\n");
+    return result;
+}
+
 QString writeReplacing(const QString &path, const QByteArray &bytes)
 {
     if (const QString reason = folderReason(path); !reason.isEmpty())

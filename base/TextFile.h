@@ -19,6 +19,17 @@ struct Encoded
 // Lines joined by CR LF; with FinalBreak::After the last line is followed by one too.
 Encoded encodeLines(const QStringList &lines, FinalBreak finalBreak);
 
+// The first line of every script file the program writes (saved or written
+// at exit): whatever character set the client that runs the file starts in,
+// it then reads the file in the code page it is written in. It belongs to the
+// file, not to the script: the editor never shows it.
+inline constexpr char scriptCodePageLine[] = "SET NAMES cp1251;";
+
+// A script as its file holds it: scriptCodePageLine and CR LF, then the lines
+// joined by CR LF with no break after the last. lossyLines count the script's
+// own lines, as the editor numbers them.
+Encoded encodeScript(const QStringList &lines);
+
 // Writes the whole file or nothing: the bytes go to a temporary file beside
 // the target that replaces it only once complete. Returns an empty text on
 // success, else the system's reason.

@@ -12,7 +12,7 @@ using Effect = ClientCommand::Effect;
 // a delimiter was found by running each one through the client.
 constexpr std::array<ClientCommand, 25> commands{{
     {"?", '?', true, false, Effect::None},
-    {"charset", 'C', true, false, Effect::None},
+    {"charset", 'C', true, false, Effect::Charset},
     {"clear", 'c', false, false, Effect::Clears},
     {"connect", 'r', true, false, Effect::None},
     {"delimiter", 'd', true, false, Effect::Delimiter},
@@ -84,6 +84,8 @@ QString clientCommandWarning(const ClientCommand &command, const QString &argume
         return head + u"клиент выполнит файл %1, проверка его не читает"_s.arg(shown);
     case Effect::System:
         return head + u"клиент запустит программу на своей машине: %1"_s.arg(shown);
+    case Effect::Charset:
+        return head + u"дальше сервер читает текст скрипта в кодировке %1"_s.arg(shown);
     case Effect::None:
         break;
     }

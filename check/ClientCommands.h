@@ -18,6 +18,7 @@ struct ClientCommand
         Use,        // tables without a database name are the argument's from now on
         Source,     // runs another file
         System,     // runs a program on the machine the client runs on
+        Charset,    // the client sends the script's text in the argument's character set from now on
     };
 
     const char *name;

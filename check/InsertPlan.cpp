@@ -14,42 +14,41 @@ void add(std::vector<ScriptProblem> &problems, int line, ProblemKind kind, const
     problems.push_back({line, kind, text});
 }
 
-// Columns for each value position; false (with findings) when the list names
-// a column the table lacks or one twice. *incomplete: a column the list
-// leaves out needs a value.
-bool mapColumns(const ScriptInsert &insert, const TableInfo &table, std::vector<int> &columnOf,
-                std::vector<ScriptProblem> &problems, bool *incomplete)
+// Columns for each value position, -1 where the list names a column the
+// table lacks. Adds the list's faults; *failsWhole: the list fails the
+// statement (a column unknown or named twice, or one it leaves out needs a value).
+void mapColumns(const ScriptInsert &insert, const TableInfo &table, std::vector<int> &columnOf,
+                std::vector<ScriptProblem> &problems, bool *failsWhole)
 {
     if (!insert.hasColumnList) {
         for (size_t c = 0; c < table.columns.size(); ++c)
             columnOf.push_back(int(c));
-        return true;
+        return;
     }
-    bool ok = true;
     for (const QString &name : insert.columns) {
         const int c = table.columnIndex(name);
         if (c < 0) {
             add(problems, insert.line, ProblemKind::Error, u"в таблице %1 нет столбца %2"_s.arg(table.name, name));
-            ok = false;
+            *failsWhole = true;
         } else if (std::find(columnOf.begin(), columnOf.end(), c) != columnOf.end()) {
             add(problems, insert.line, ProblemKind::Error,
                 u"столбец %1 назван в списке дважды"_s.arg(table.columns[size_t(c)].name));
-            ok = false;
+            *failsWhole = true;
         }
         columnOf.push_back(c);
     }
-    if (!ok)
-        return false;
+    // Which column a misspelt name meant is the operator's to say.
+    if (*failsWhole)
+        return;
     for (size_t c = 0; c < table.columns.size(); ++c) {
         const ColumnInfo &col = table.columns[c];
         if (!col.nullable && !col.hasDefault && !col.autoIncrement && !col.generated
             && std::find(columnOf.begin(), columnOf.end(), int(c)) == columnOf.end()) {
             add(problems, insert.line, ProblemKind::Error,
                 u"столбец %1 не получает значения, а умолчания у него нет"_s.arg(col.name));
-            *incomplete = true;
+            *failsWhole = true;
         }
     }
-    return true;
 }
 
 } // namespace
@@ -88,9 +87,9 @@ std::vector<InsertPlan> planInserts(const ParsedScript &parsed, const DatabaseSc
             continue;
         }
         InsertPlan plan{&insert, table, false, {}, {}};
+        // Faults of the statement as a whole hide none of its rows' faults.
         std::vector<int> columnOf;
-        if (!mapColumns(insert, *table, columnOf, problems, &plan.failsWhole))
-            continue;
+        mapColumns(insert, *table, columnOf, problems, &plan.failsWhole);
         std::vector<ValueFit> defaults;
         for (const ColumnInfo &c : table->columns)
             defaults.push_back(fitValue(ScriptValue{ValueKind::Default, {}, insert.line}, c));
@@ -114,6 +113,8 @@ std::vector<InsertPlan> planInserts(const ParsedScript &parsed, const DatabaseSc
             // after the first of a table that cannot take a statement back.
             const bool changesInstead = !table->transactional && r > 0;
             for (size_t i = 0; i < row.values.size(); ++i) {
+                if (columnOf[i] < 0)
+                    continue;  // a column the table lacks: said above
                 const ScriptValue &v = row.values[i];
                 const ColumnInfo &column = table->columns[size_t(columnOf[i])];
                 ValueFit fit = fitValue(v, column);

@@ -7,6 +7,7 @@
 #include <QHash>
 
 #include <optional>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -35,9 +36,11 @@ KeyOfRows probeKey(ReadOnlyQuery &query, const TableInfo &table, const std::vect
         probe.form.push_back(&table.columns[size_t(c)]);
     for (const InsertPlan &p : plans) {
         std::vector<std::optional<size_t>> &tuples = k.tupleOf.emplace_back(p.rows.size());
-        if (p.table != &table || p.failsWhole)
+        if (p.table != &table)
             continue;
         for (size_t r = 0; r < p.rows.size(); ++r) {
+            if (p.rows[r].kept.empty())
+                continue;  // values not counted out to the columns
             std::vector<QString> tuple;
             for (int c : key) {
                 const ValueFit &fit = p.rows[r].kept[size_t(c)];
@@ -96,19 +99,20 @@ void replayKeys(ReadOnlyQuery &query, const ParsedScript &parsed, const Database
         std::vector<QHash<size_t, int>> present(keys.size());
         for (size_t pi = 0; pi < plans.size(); ++pi) {
             InsertPlan &p = plans[pi];
-            if (p.table != table || p.failsWhole)
+            if (p.table != table)
                 continue;
             // A statement above that the check does not read may have changed the rows.
             const int changedAt = changedAbove(parsed, schema, table->name, p.insert->statement, false);
-            std::vector<std::pair<size_t, size_t>> added;  // (key, tuple) this statement put in
+            // Every row is compared, also after the first that fails the
+            // statement and in a statement that fails as a whole, so that all
+            // its faults are told at once; only the rows before a failing one
+            // stay in the table, and only where it keeps them.
+            std::vector<std::tuple<size_t, size_t, size_t>> added;  // (row, key, tuple) this statement put in
             std::optional<size_t> failAt;
-            for (size_t r = 0; r < p.rows.size() && !failAt; ++r) {
+            for (size_t r = 0; r < p.rows.size(); ++r) {
                 const PlannedRow &row = p.rows[r];
-                if (row.refused) {
-                    failAt = r;
-                    break;
-                }
-                for (size_t k = 0; k < keys.size() && !failAt; ++k) {
+                bool fails = row.refused || row.kept.empty();
+                for (size_t k = 0; k < keys.size(); ++k) {
                     const KeyOfRows &key = keys[k];
                     const std::optional<size_t> tuple = key.tupleOf[pi][r];
                     if (!tuple)
@@ -136,28 +140,32 @@ void replayKeys(ReadOnlyQuery &query, const ParsedScript &parsed, const Database
                          inTable ? u"ключ %1 уже есть в таблице %2"_s.arg(shownKey(p, row, key.columns), table->name)
                                  : u"ключ %1 уже вставляет строка %2 скрипта"_s.arg(shownKey(p, row, key.columns))
                                        .arg(earlier.value() + 1)});
-                    failAt = r;
+                    fails = true;
                 }
-                if (failAt)
-                    break;
+                if (fails) {
+                    failAt = failAt.value_or(r);
+                    continue;
+                }
                 for (size_t k = 0; k < keys.size(); ++k) {
                     const std::optional<size_t> tuple = keys[k].tupleOf[pi][r];
                     if (tuple && keys[k].answer) {
                         const size_t same = keys[k].answer->sameAs[*tuple];
                         if (!present[k].contains(same)) {
                             present[k].insert(same, row.line);
-                            added.emplace_back(k, same);
+                            added.emplace_back(r, k, same);
                         }
                     }
                 }
-                p.inserted[r] = true;
+                p.inserted[r] = !failAt;
             }
-            if (failAt && table->transactional) {
-                // The statement is taken back as a whole.
-                for (const auto &[k, same] : added)
+            // The rows after a failing one never reach the table; with
+            // transactions, or a fault of the whole statement, none does.
+            const size_t keptRows = p.failsWhole || (failAt && table->transactional) ? 0 : failAt.value_or(p.rows.size());
+            for (const auto &[r, k, same] : added)
+                if (r >= keptRows)
                     present[k].remove(same);
-                std::fill(p.inserted.begin(), p.inserted.end(), false);
-            }
+            for (size_t r = keptRows; r < p.rows.size(); ++r)
+                p.inserted[r] = false;
         }
     }
 }

@@ -7,7 +7,30 @@
 #include "check/ScriptStatements.h"
 #include "check/TableSchema.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The client stops at a file it cannot open; one it opens runs unread by the check.
+ScriptProblem sourcedFile(const ScriptRemark &file)
+{
+    const QString head = u"команда клиента source (\\.): "_s;
+    const QFileInfo info(file.text);
+    if (file.text.isEmpty() || (info.isAbsolute() && !(info.isFile() && info.isReadable())))
+        return {file.line, ProblemKind::Error,
+                head + u"клиент не откроет файл «%1» и на этом остановится"_s.arg(file.text)};
+    if (!info.isAbsolute())
+        return {file.line, ProblemKind::NotChecked,
+                head + u"файл %1 клиент ищет в папке, из которой его запустят; его инструкции проверка не читает"_s
+                           .arg(file.text)};
+    return {file.line, ProblemKind::NotChecked, head + u"клиент выполнит файл %1, его инструкции проверка не читает"_s.arg(file.text)};
+}
+
+} // namespace
 
 ScriptCheckResult checkScript(const QStringList &lines, DbConnection &connection)
 {
@@ -25,6 +48,10 @@ ScriptCheckResult checkScript(const QStringList &lines, DbConnection &connection
         problems.push_back({r.line, ProblemKind::Warning, r.text});
     for (const ScriptRemark &r : parsed.clientCommands)
         problems.push_back({r.line, ProblemKind::Warning, r.text});
+    for (const ScriptRemark &r : parsed.misread)
+        problems.push_back({r.line, ProblemKind::Warning, r.text});
+    for (const ScriptRemark &r : parsed.sourcedFiles)
+        problems.push_back(sourcedFile(r));
     for (const ScriptRemark &r : parsed.notChecked)
         problems.push_back({r.line, ProblemKind::NotChecked, r.text});
 

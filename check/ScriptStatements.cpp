@@ -1,8 +1,12 @@
 #include "check/ScriptStatements.h"
 
+#include "base/Codepage.h"
 #include "check/ClientCommands.h"
 #include "check/StatementTokens.h"
 #include "editor/SqlTokenizer.h"
+
+#include <QRegularExpression>
+#include <QStringDecoder>
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +29,23 @@ bool isCode(SqlTokenClass c)
         && c != SqlTokenClass::DelimitedIdentifier && c != SqlTokenClass::ConditionalComment;
 }
 
+// The text of conditional comments without their marks: "/*!40101 SET NAMES utf8 */" is "SET NAMES utf8".
+QString conditionalContent(QString text)
+{
+    static const QRegularExpression marks(u"/\\*M?!\\d{0,6}|\\*/"_s);
+    return text.replace(marks, u" "_s);
+}
+
+// The tokens of one line that the server reads, blanks and comments left out.
+std::vector<StatementToken> codeTokens(const QStringList &oneLine)
+{
+    std::vector<StatementToken> out;
+    for (const SqlToken &t : tokenizeSqlLine(oneLine.at(0), SqlState::Statement).tokens)
+        if (t.cls != SqlTokenClass::Space && t.cls != SqlTokenClass::Comment)
+            out.push_back({0, t.start, t.length, t.cls, QString()});
+    return out;
+}
+
 class ScriptReader
 {
 public:
@@ -45,6 +66,10 @@ private:
     // The client sends what it holds: a delimiter, "\g" or the end of the script.
     void endClientStatement();
     void forgetStatement();
+    // Letters outside ASCII in the statement when the server reads the file's
+    // bytes in another character set than Windows-1251: why, or empty.
+    // *refused: as UTF-8 they are no text at all.
+    QString misreadLetters(const StatementReader &reader, int *line, bool *refused) const;
 
     const QStringList &m_lines;
     ParsedScript m_parsed;
@@ -53,6 +78,11 @@ private:
     std::vector<bool> m_code;  // per character of the line: where a delimiter may stand
     QString m_delimiter = u";"_s;
     QString m_database;  // chosen by "use" in the script
+    QString m_conditionalText;  // the statement's conditional comments as written
+    // The character set the server reads the script's text in: the file's
+    // first line chooses Windows-1251, SET NAMES or "charset" another.
+    QString m_names = u"cp1251"_s;
+    int m_namesLine = -1;
     SqlState m_state = SqlState::Normal;
     int m_statementLine = -1;
     int m_statementIndex = 0;
@@ -68,6 +98,7 @@ void ScriptReader::forgetStatement()
 {
     m_toks.clear();
     m_conditional = false;
+    m_conditionalText.clear();
     m_statementLine = -1;
     m_gap = true;
 }
@@ -89,12 +120,16 @@ void ScriptReader::endStatement()
     const StatementReader reader(m_lines, m_toks);
 
     // What the client sends starting with one of its command words is that
-    // command, with everything up to the delimiter for its argument.
-    const StatementToken &first = m_toks.front();
-    const ClientCommand *command = m_batchStart && !m_conditional && isWordClass(first.cls)
-        ? clientCommandNamed(reader.text(0)) : nullptr;
-    const bool separate = m_toks.size() == 1 || m_toks[1].line != first.line
-        || m_toks[1].start > first.start + first.length;
+    // command, with everything up to the delimiter for its argument. A
+    // conditional comment standing alone leaves no token at all.
+    const ClientCommand *command = nullptr;
+    bool separate = false;
+    if (!m_toks.empty()) {
+        const StatementToken &first = m_toks.front();
+        if (m_batchStart && !m_conditional && isWordClass(first.cls))
+            command = clientCommandNamed(reader.text(0));
+        separate = m_toks.size() == 1 || m_toks[1].line != first.line || m_toks[1].start > first.start + first.length;
+    }
     if (command && separate) {
         if (command->onlyAtLineStart) {
             m_parsed.refused.push_back(
@@ -117,16 +152,35 @@ void ScriptReader::endStatement()
         return;
     }
 
+    // A statement that chooses the character set, alone or in a conditional comment as a dump has it.
+    std::optional<QString> names;
+    if (!m_conditional) {
+        names = reader.namesCharset();
+    } else if (m_toks.empty()) {
+        const QStringList content{conditionalContent(m_conditionalText)};
+        const std::vector<StatementToken> tokens = codeTokens(content);
+        names = StatementReader(content, tokens).namesCharset();
+    }
+    int lettersLine = line;
+    bool lettersRefused = false;
+    const QString letters = names ? QString() : misreadLetters(reader, &lettersLine, &lettersRefused);
+    if (names) {
+        m_names = *names;
+        m_namesLine = line;
+    }
+
     ScriptInsert insert;
     insert.line = line;
     insert.statement = m_statementIndex++;
     QString why;
+    bool isInsert = false;
     if (m_conditional) {
         m_parsed.notChecked.push_back({line, u"инструкция с условным комментарием /*! … */: его текст читает только сервер"_s});
     } else if (const StatementReader::Shape shape = reader.readInsert(insert, &why); shape == StatementReader::Shape::Insert) {
         if (insert.schema.isEmpty())
             insert.schema = m_database;
         m_parsed.inserts.push_back(std::move(insert));
+        isInsert = true;
     } else if (shape == StatementReader::Shape::Broken) {
         m_parsed.refused.push_back({line, why});
     } else {
@@ -138,7 +192,41 @@ void ScriptReader::endStatement()
             m_parsed.tableChanges.push_back(std::move(*change));
         }
     }
+    if (!letters.isEmpty())
+        (isInsert && lettersRefused ? m_parsed.refused : m_parsed.misread).push_back({lettersLine, letters});
     forgetStatement();
+}
+
+QString ScriptReader::misreadLetters(const StatementReader &reader, int *line, bool *refused) const
+{
+    if (m_names == u"cp1251"_s)
+        return {};
+    QString text = m_conditionalText;
+    std::optional<int> first;
+    for (size_t i = 0; i < m_toks.size(); ++i) {
+        const QStringView t = reader.text(i);
+        if (!first && std::any_of(t.begin(), t.end(), [](QChar c) { return c.unicode() > 127; }))
+            first = m_toks[i].line;
+        text += t;
+        text += u' ';
+    }
+    if (!first) {
+        if (std::none_of(m_conditionalText.begin(), m_conditionalText.end(), [](QChar c) { return c.unicode() > 127; }))
+            return {};
+        first = m_statementLine < 0 ? 0 : m_statementLine;
+    }
+    *line = *first;
+    QByteArray bytes;
+    Cp1251::encodeInto(text, bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    [[maybe_unused]] const QString asUtf8 = utf8.decode(bytes);
+    const QString chosen = m_namesLine < 0 ? QString() : u" (строка %1)"_s.arg(m_namesLine + 1);
+    *refused = m_names.startsWith(u"utf8"_s) && utf8.hasError();
+    if (*refused)
+        return u"буквы вне ASCII: файл скрипта записан в Windows-1251, а сервер читает его как %1%2 — такой текст он не примет"_s
+            .arg(m_names, chosen);
+    return u"буквы вне ASCII: файл скрипта записан в Windows-1251, а сервер читает его как %1%2 — в базу попадут другие буквы"_s
+        .arg(m_names, chosen);
 }
 
 void ScriptReader::runCommand(const ClientCommand &command, int line, const QString &argument)
@@ -169,7 +257,14 @@ void ScriptReader::runCommand(const ClientCommand &command, int line, const QStr
     case Effect::Use:
         m_database = useArgument(trimmed);
         break;
+    case Effect::Charset:
+        m_names = useArgument(trimmed).toLower();
+        m_namesLine = line;
+        break;
     case Effect::Source:
+        // Whether the client can open the file is the check's to tell.
+        m_parsed.sourcedFiles.push_back({line, useArgument(trimmed)});
+        return;
     case Effect::System:
     case Effect::None:
         break;
@@ -212,6 +307,9 @@ void ScriptReader::take(int l, const SqlToken &t, bool continuesQuoted)
     if (m_statementLine < 0)
         m_statementLine = l;
     if (t.cls == SqlTokenClass::ConditionalComment) {
+        if (m_conditional)
+            m_conditionalText += u'\n';
+        m_conditionalText += QStringView(text).mid(t.start, t.length);
         m_conditional = true;
         m_gap = true;
         return;
@@ -333,8 +431,14 @@ void ScriptReader::readLine(int l)
 
 ParsedScript ScriptReader::read()
 {
-    for (int l = 0; l < m_lines.size() && !m_quit; ++l)
+    QByteArray bytes;
+    for (int l = 0; l < m_lines.size() && !m_quit; ++l) {
+        bytes.clear();
+        if (!Cp1251::encodeInto(m_lines.at(l), bytes))
+            m_parsed.misread.push_back(
+                {l, u"в строке есть знаки, которых нет в Windows-1251: в файле скрипта они станут «?»"_s});
         readLine(l);
+    }
     if (!m_quit && isQuoted(m_state)) {
         m_parsed.openString.push_back({m_openedAt, u"строка в кавычках не закрыта до конца скрипта"_s});
         forgetStatement();

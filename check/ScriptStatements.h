@@ -15,6 +15,7 @@ enum class ValueKind {
     Default,
     BareWord,    // unquoted text that the server would read as a column name
     Expression,  // anything else (a function call, arithmetic): not checked; text is its source
+    Bytes,       // a hexadecimal or bit literal (0x41, X'41', 0b1, b'1'): text is as written
 };
 
 struct ScriptValue
@@ -69,6 +70,8 @@ struct ParsedScript
     std::vector<ScriptRemark> openComment;     // a comment still open at the end of the script
     std::vector<ScriptRemark> clientCommands;  // what the command-line client does itself
     std::vector<ScriptRemark> refused;         // text that the server is sure to refuse
+    std::vector<ScriptRemark> misread;         // text that the server reads otherwise than it is written
+    std::vector<ScriptRemark> sourcedFiles;    // the file a "source" command runs: text is its name as written
     std::vector<ScriptTableChange> tableChanges;
 };
 
@@ -79,4 +82,10 @@ struct ParsedScript
 // (the last one needs none), and so does ";" under another delimiter, as the
 // client sends such text to the server as several statements. Every statement
 // of the INSERT ... VALUES shape is read with its values.
+//
+// The script is taken to be run from its file, which is Windows-1251 and
+// begins by saying so (TextFile::scriptCodePageLine); a SET NAMES or "charset"
+// in the script that makes the server read it in another character set makes
+// its letters outside ASCII refused (in UTF-8) or misread; a character that
+// Windows-1251 lacks is a "?" in the file.
 ParsedScript parseScript(const QStringList &lines);

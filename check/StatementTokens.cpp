@@ -80,7 +80,63 @@ bool isRadixLiteral(QStringView w)
     return w.size() > 2 && w[0] == u'0' && (w[1] == u'x' || w[1] == u'b');
 }
 
+int hexDigit(QChar c)
+{
+    if (isDigit(c))
+        return c.unicode() - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c.unicode() - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c.unicode() - u'A' + 10;
+    return -1;
+}
+
+// Where a name may begin after "--": a letter, "_", "$", "@", "`" or any character above 127.
+bool startsName(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u'$' || c == u'@' || c == u'`'
+        || c.unicode() > 127;
+}
+
 } // namespace
+
+std::optional<QByteArray> sqlLiteralBytes(QStringView written)
+{
+    // 0x.. and 0b.. (the letter in lower case only), or X'..' and B'..' in either case.
+    QStringView digits;
+    bool hex = false;
+    if (written.size() > 2 && written[0] == u'0' && (written[1] == u'x' || written[1] == u'b')) {
+        hex = written[1] == u'x';
+        digits = written.sliced(2);
+    } else if (written.size() >= 3 && written[1] == u'\'' && written.back() == u'\'') {
+        const QChar kind = written[0].toLower();
+        if (kind != u'x' && kind != u'b')
+            return std::nullopt;
+        hex = kind == u'x';
+        digits = written.sliced(2, written.size() - 3);
+        if (hex && digits.size() % 2 != 0)
+            return std::nullopt;  // X'3' is refused: a quoted one takes whole bytes
+    } else {
+        return std::nullopt;
+    }
+    const int bitsPerDigit = hex ? 4 : 1;
+    QByteArray bytes;
+    unsigned value = 0;
+    qsizetype bits = (8 - (digits.size() * bitsPerDigit) % 8) % 8;  // leading zero bits of the first byte
+    for (const QChar c : digits) {
+        const int d = hex ? hexDigit(c) : (c == u'0' ? 0 : c == u'1' ? 1 : -1);
+        if (d < 0)
+            return std::nullopt;
+        value = (value << bitsPerDigit) | unsigned(d);
+        bits += bitsPerDigit;
+        if (bits == 8) {
+            bytes.append(char(value));
+            value = 0;
+            bits = 0;
+        }
+    }
+    return bytes;
+}
 
 QString sqlTextValue(QStringView quoted)
 {
@@ -188,14 +244,27 @@ ScriptValue StatementReader::value(size_t from, size_t to, int emptyLine) const
             } else if (isNumberWord(lastText)) {
                 v.kind = ValueKind::Number;
                 v.text = lastText.toString();
-            } else if (isBareWord(lastText) && !isRadixLiteral(lastText)) {
-                v.kind = ValueKind::BareWord;
+            } else if (isRadixLiteral(lastText) && sqlLiteralBytes(lastText)) {
+                v.kind = ValueKind::Bytes;
+                v.text = lastText.toString();
+            } else if (isBareWord(lastText)) {
+                v.kind = ValueKind::BareWord;  // 0xZZ too: no literal, so a name
                 v.text = lastText.toString();
             }
         }
         if (v.kind == ValueKind::Expression)
             v.text = source(from, to);
         return v;
+    }
+    // X'41' and b'1': a letter and a text with nothing between.
+    if (to - from == 2 && isWordClass(m_toks[from].cls) && last.cls == SqlTokenClass::String && last.joined.isNull()
+        && m_toks[from].line == last.line && m_toks[from].start + m_toks[from].length == last.start) {
+        const QString written = source(from, to);
+        if (sqlLiteralBytes(written)) {
+            v.kind = ValueKind::Bytes;
+            v.text = written;
+            return v;
+        }
     }
     // 'it''s' (a doubled quote) and 'a' 'b' (texts in a row) are one text each.
     if (std::all_of(m_toks.begin() + qsizetype(from), m_toks.begin() + qsizetype(to),
@@ -229,6 +298,44 @@ ScriptValue StatementReader::value(size_t from, size_t to, int emptyLine) const
     return v;
 }
 
+std::optional<QString> StatementReader::dashedName() const
+{
+    for (size_t i = 0; i < m_toks.size(); ++i) {
+        const StatementToken &t = m_toks[i];
+        if (t.cls == SqlTokenClass::String || t.cls == SqlTokenClass::DelimitedIdentifier || !t.joined.isNull())
+            continue;
+        const QString &line = m_lines.at(t.line);
+        for (qsizetype p = t.start; p < t.start + t.length; ++p)
+            if (line.at(p) == u'-' && p + 2 < line.size() && line.at(p + 1) == u'-' && startsName(line.at(p + 2))) {
+                qsizetype end = p + 2;
+                while (end < line.size() && end - p < 22 && !line.at(end).isSpace() && line.at(end) != u','
+                       && line.at(end) != u')')
+                    ++end;
+                return line.mid(p + 2, end - p - 2);
+            }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> StatementReader::namesCharset() const
+{
+    if (!isWord(0, u"SET"))
+        return std::nullopt;
+    size_t i = 1;
+    if (isWord(1, u"NAMES") || isWord(1, u"CHARSET"))
+        i = 2;
+    else if (isWord(1, u"CHARACTER") && isWord(2, u"SET"))
+        i = 3;
+    else
+        return std::nullopt;
+    if (i >= m_toks.size())
+        return std::nullopt;
+    QString name = m_toks[i].cls == SqlTokenClass::String ? sqlTextValue(text(i)) : text(i).toString();
+    if (name.startsWith(u'`') && name.endsWith(u'`') && name.size() >= 2)
+        name = name.mid(1, name.size() - 2);
+    return name.toLower();
+}
+
 StatementReader::Shape StatementReader::readInsert(ScriptInsert &insert, QString *why) const
 {
     const size_t n = m_toks.size();
@@ -236,6 +343,11 @@ StatementReader::Shape StatementReader::readInsert(ScriptInsert &insert, QString
     if (!isWord(i, u"INSERT")) {
         *why = u"проверяются только инструкции INSERT … VALUES"_s;
         return Shape::Other;
+    }
+    if (const std::optional<QString> name = dashedName()) {
+        *why = u"«--%1»: без пробела после «--» это не комментарий, сервер прочтёт два минуса и имя «%1» "
+               "и инструкцию не примет"_s.arg(*name);
+        return Shape::Broken;
     }
     ++i;
     if (isWord(i, u"INTO"))

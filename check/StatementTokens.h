@@ -27,6 +27,10 @@ bool isWordClass(SqlTokenClass c);
 // backslash escapes resolved, a doubled quote taken as one.
 QString sqlTextValue(QStringView quoted);
 
+// The bytes of a hexadecimal or bit literal as written (0x1F4, X'01F4',
+// 0b101, b'101'); nothing when the text is no such literal.
+std::optional<QByteArray> sqlLiteralBytes(QStringView written);
+
 // Reads the tokens of one statement as the server would.
 class StatementReader
 {
@@ -48,6 +52,10 @@ public:
     // CREATE, ALTER, DROP, RENAME TABLE), the first one when it names several.
     std::optional<ScriptTableChange> changedTable() const;
 
+    // The character set that SET NAMES x, SET CHARACTER SET x or SET CHARSET x
+    // chooses for what the client sends, in lower case; nothing for another statement.
+    std::optional<QString> namesCharset() const;
+
     QStringView text(size_t i) const;
     bool isWord(size_t i, QStringView word) const;
 
@@ -58,6 +66,9 @@ private:
     // A name with an optional database in front; `i` moves past it.
     bool qualifiedName(size_t &i, QString *schema, QString *table) const;
     ScriptValue value(size_t from, size_t to, int emptyLine) const;
+    // The first name that "--" stands before with no blank between (no
+    // comment then, but two minus signs and a name), up to a blank, "," or ")".
+    std::optional<QString> dashedName() const;
     // The statement's own text of tokens [from, to), as written on one line.
     QString source(size_t from, size_t to) const;
 

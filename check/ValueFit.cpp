@@ -1,9 +1,13 @@
 #include "check/ValueFit.h"
 
 #include "check/ScriptStatements.h"
+#include "check/StatementTokens.h"
 #include "check/TableSchema.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -374,6 +378,39 @@ ValueFit fitEnum(const ScriptValue &value, const ColumnInfo &column)
                    QString());
 }
 
+// A hexadecimal or bit literal is a number where the column holds numbers,
+// else a text of those bytes in the column's character set.
+ValueFit fitBytes(const ScriptValue &value, const ColumnInfo &column)
+{
+    if (column.generated)
+        return refused(u"столбец %1 вычисляется сервером и значения не принимает"_s.arg(column.name));
+    QByteArray bytes = sqlLiteralBytes(value.text).value_or(QByteArray());
+    if (isNumeric(column)) {
+        while (!bytes.isEmpty() && bytes.front() == '\0')
+            bytes.remove(0, 1);
+        if (bytes.size() > 8)
+            return unknown();
+        quint64 n = 0;
+        for (const char b : bytes)
+            n = (n << 8) | quint64(std::uint8_t(b));
+        return fitNumber(QString::number(n), column);
+    }
+    if (column.type != ColumnInfo::Type::Text && column.type != ColumnInfo::Type::Enum)
+        return unknown();
+    QString text;
+    if (std::all_of(bytes.begin(), bytes.end(), [](char b) { return std::uint8_t(b) < 0x80; })) {
+        text = QString::fromLatin1(bytes);
+    } else {
+        // Bytes above 127 are letters only as the column's character set reads them.
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        text = utf8.decode(bytes);
+        if (!column.charset.startsWith(u"utf8"_s) || utf8.hasError())
+            return unknown();
+    }
+    const ScriptValue asText{ValueKind::Text, text, value.line};
+    return column.type == ColumnInfo::Type::Enum ? fitEnum(asText, column) : fitText(text, column);
+}
+
 ValueFit fitLiteral(const ScriptValue &value, const ColumnInfo &column)
 {
     if (column.generated)
@@ -428,9 +465,10 @@ ValueFit fitValue(const ScriptValue &value, const ColumnInfo &column)
         }
     case ValueKind::Number:
     case ValueKind::Text:
+    case ValueKind::Bytes:
         break;
     }
-    ValueFit fit = fitLiteral(value, column);
+    ValueFit fit = value.kind == ValueKind::Bytes ? fitBytes(value, column) : fitLiteral(value, column);
     // 0 (and NULL above) into an auto_increment column make a value of its own.
     if (column.autoIncrement && fit.kept == ValueFit::Kept::Value && fit.stored == u"0"_s)
         fit.kept = ValueFit::Kept::Generated;

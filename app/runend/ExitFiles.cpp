@@ -9,9 +9,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TextFile::FinalBreak finalBreak(ExitFile kind)
+// The log ends every line; the script is written as a saved one is.
+TextFile::Encoded encoded(ExitFile kind, const QStringList &lines)
 {
-    return kind == ExitFile::Log ? TextFile::FinalBreak::After : TextFile::FinalBreak::None;
+    return kind == ExitFile::Log ? TextFile::encodeLines(lines, TextFile::FinalBreak::After) : TextFile::encodeScript(lines);
 }
 
 } // namespace
@@ -23,7 +24,7 @@ QString exitFilePath(const QString &root, ExitFile kind, const QString &stamp)
 
 QByteArray exitFileBytes(ExitFile kind, const QStringList &lines)
 {
-    return TextFile::encodeLines(lines, finalBreak(kind)).bytes;
+    return encoded(kind, lines).bytes;
 }
 
 ExitFileOutcome writeExitFile(const QString &root, ExitFile kind, const QString &stamp, const QStringList &lines)
@@ -34,10 +35,10 @@ ExitFileOutcome writeExitFile(const QString &root, ExitFile kind, const QString 
     outcome.error = TextFile::makeFolders(QFileInfo(outcome.path).path());
     if (!outcome.error.isEmpty())
         return outcome;
-    const TextFile::Encoded encoded = TextFile::encodeLines(lines, finalBreak(kind));
-    outcome.lossyLines = encoded.lossyLines;
+    const TextFile::Encoded bytes = encoded(kind, lines);
+    outcome.lossyLines = bytes.lossyLines;
     QString written;
-    outcome.error = TextFile::writeNew(outcome.path, encoded.bytes, &written);
+    outcome.error = TextFile::writeNew(outcome.path, bytes.bytes, &written);
     if (outcome.error.isEmpty())
         outcome.path = written;
     return outcome;

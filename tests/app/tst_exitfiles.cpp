@@ -55,7 +55,7 @@ private Q_SLOTS:
         const ExitFilesOutcome first = writeExitFiles(dir.path(), u"s"_s, {u"l1"_s, u"l2"_s}, {u"q"_s, QString()});
         QCOMPARE(first.problems(), QString());
         QCOMPARE(readAll(dir.filePath(u"logs/log_s.log"_s)), QByteArray("l1\r\nl2\r\n"));
-        QCOMPARE(readAll(dir.filePath(u"sql/sql_s.sql"_s)), QByteArray("q\r\n"));
+        QCOMPARE(readAll(dir.filePath(u"sql/sql_s.sql"_s)), QByteArray("SET NAMES cp1251;\r\nq\r\n"));
 
         // A plain file where the log folder should be: the script is still written, the
         // log goes to the fallback folder, and both are named.
@@ -65,7 +65,7 @@ private Q_SLOTS:
         QCOMPARE(second.problems(), u"Cannot create file \"%1\". Not a directory.\nIt was written to \"%2\" instead."_s
                                         .arg(other.filePath(u"logs/log_s.log"_s), fallback.filePath(u"logs/log_s.log"_s)));
         QCOMPARE(readAll(fallback.filePath(u"logs/log_s.log"_s)), QByteArray("l\r\n"));
-        QCOMPARE(readAll(other.filePath(u"sql/sql_s.sql"_s)), QByteArray("\xc6"));
+        QCOMPARE(readAll(other.filePath(u"sql/sql_s.sql"_s)), QByteArray("SET NAMES cp1251;\r\n\xc6"));
         QVERIFY(!QFile::exists(fallback.filePath(u"sql"_s)));
     }
 

@@ -338,7 +338,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     QCOMPARE(log.contains(u"  Соединение установлено"_s), busy == Busy::Load || busy == Busy::Check);
     const QStringList scripts = QDir(dir.filePath(u"sql"_s)).entryList(QDir::Files);
     QCOMPARE(scripts.size(), 1);
-    QCOMPARE(readFile(dir.filePath(u"sql/"_s + scripts.first())), busy == Busy::Check ? checkedStatement : QByteArray());
+    QCOMPARE(readFile(dir.filePath(u"sql/"_s + scripts.first())), "SET NAMES cp1251;\r\n" + (busy == Busy::Check ? checkedStatement : QByteArray()));
 }
 
 QTEST_MAIN(tst_RunEnd)

@@ -170,7 +170,7 @@ private Q_SLOTS:
         shopEdit->setFocus();
         QTest::keyClick(shopEdit, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(offered, u"shop.sql"_s);
-        QCOMPARE(readFile(path), cp1251(w.form->SynMemo1()->lines().join(u"\r\n"_s)));
+        QCOMPARE(readFile(path), "SET NAMES cp1251;\r\n" + cp1251(w.form->SynMemo1()->lines().join(u"\r\n"_s)));
     }
 };
 

@@ -161,7 +161,7 @@ private Q_SLOTS:
                     .match(lines[3]).hasMatch());
         QCOMPARE(log, cp1251(lines.join(u"\r\n"_s) + u"\r\n"_s));
         QVERIFY(log.startsWith("[\xcb\xee\xe3 \xee\xf2\xea\xf0\xfb\xf2 - ")); // "[Лог открыт - " in Windows-1251
-        QCOMPARE(readFile(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), QByteArray());
+        QCOMPARE(readFile(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), QByteArray("SET NAMES cp1251;\r\n"));
     }
 
     void shopLinkGoesToPaneEditorAndLog()
@@ -205,9 +205,9 @@ private Q_SLOTS:
         QCOMPARE(w.form->Memo2()->lines(), expected.mid(1));  // the record of what was generated
         QTemporaryDir target;
         w.saveAs(target.filePath(u"cut"_s));
-        QCOMPARE(fileLines(target.filePath(u"cut.sql"_s)), expected);
+        QCOMPARE(fileLines(target.filePath(u"cut.sql"_s)), QStringList{u"SET NAMES cp1251;"_s} + expected);
         QVERIFY(w.form->close());
-        QCOMPARE(fileLines(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), expected);
+        QCOMPARE(fileLines(w.root.filePath(u"sql/"_s + w.sqlFiles().first())), QStringList{u"SET NAMES cp1251;"_s} + expected);
         QVERIFY(fileLines(w.root.filePath(u"logs/"_s + w.logFiles().first())).at(2).endsWith(u"Shop ID  7 8 9  создан"_s));
     }
 
@@ -219,7 +219,7 @@ private Q_SLOTS:
         const QString chosen = target.filePath(u"shop"_s);
         QCOMPARE(w.saveAs(chosen), QString());
         QCOMPARE(readFile(chosen + u".sql"_s),
-                 QByteArray("#shop id  7\r\nINSERT INTO `merchant_shopids` VALUES(7,123);\r\n"));
+                 QByteArray("SET NAMES cp1251;\r\n#shop id  7\r\nINSERT INTO `merchant_shopids` VALUES(7,123);\r\n"));
         QCOMPARE(w.form->Memo1()->lines().last(), w.form->TimeStr() + u"  файл  "_s + chosen + u"  сохранен"_s);
 
         // Cancelling after a save offers the same name, writes nothing and logs nothing.
@@ -254,12 +254,12 @@ private Q_SLOTS:
         QCOMPARE(seen.at(3), seen.at(1));
     }
 
-    void saveBeforeAnyStatementWritesAnEmptyFile()
+    void saveBeforeAnyStatementWritesOnlyTheCodePage()
     {
         Window w;
         QTemporaryDir target;
         w.saveAs(target.filePath(u"empty.sql"_s));
-        QCOMPARE(readFile(target.filePath(u"empty.sql"_s)), QByteArray());
+        QCOMPARE(readFile(target.filePath(u"empty.sql"_s)), QByteArray("SET NAMES cp1251;\r\n"));
     }
 
     void replacingAFileIsAsked()
@@ -350,7 +350,7 @@ private Q_SLOTS:
         click(find(w.form.get(), u"Button8"_s));
         QVERIFY2(warning.contains(u"line(s) 1, 2"_s), qPrintable(warning));
         QCOMPARE(readFile(target.filePath(u"x.sql"_s)),
-                 QByteArray("#shop id  ??\r\nINSERT INTO `merchant_shopids` VALUES(??,\xc6);\r\n"));
+                 QByteArray("SET NAMES cp1251;\r\n#shop id  ??\r\nINSERT INTO `merchant_shopids` VALUES(??,\xc6);\r\n"));
     }
 
     void exitFileTheFolderRefusesIsKeptAndOfferedElsewhere()
@@ -374,7 +374,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(chosen), log);
         QCOMPARE(w.sqlFiles().size(), 1);
         QCOMPARE(readFile(w.root.filePath(u"sql/"_s + w.sqlFiles().first())),
-                 QByteArray("#shop id  2\r\nINSERT INTO `merchant_shopids` VALUES(2,1);\r\n"));
+                 QByteArray("SET NAMES cp1251;\r\n#shop id  2\r\nINSERT INTO `merchant_shopids` VALUES(2,1);\r\n"));
     }
 
     void sessionSaveWritesTheFilesAndTheRunGoesOn()

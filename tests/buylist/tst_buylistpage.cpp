@@ -188,7 +188,7 @@ private Q_SLOTS:
         const QString sqlPath = w.root.filePath(u"sql/"_s + QDir(w.root.filePath(u"sql"_s)).entryList(QDir::Files).first());
         QCOMPARE(readFile(logPath), cp1251(w.log().join(u"\r\n"_s) + u"\r\n"_s));
         QCOMPARE(w.log().mid(0, logBefore.size()), logBefore);
-        QCOMPARE(readFile(sqlPath), cp1251(w.pane().join(u"\r\n"_s)));
+        QCOMPARE(readFile(sqlPath), "SET NAMES cp1251;\r\n" + cp1251(w.pane().join(u"\r\n"_s)));
         QCOMPARE(runOnScratchCopy(sqlPath), u"rows: 3"_s);
     }
 

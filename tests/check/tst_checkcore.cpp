@@ -14,11 +14,12 @@ namespace {
 // "table(cols)@line: kind value, ...; | next row" for each insert; "N@line",
 // "S@line" and "C@line" for statements not checked, open strings and open
 // comments; "K@line" for client commands, "X@line" for text the server
-// refuses, "rows:table@line" and "shape:table@line" for tables changed.
+// refuses, "M@line" for letters it misreads, "F:name@line" for files the
+// client runs, "rows:table@line" and "shape:table@line" for tables changed.
 QString described(const ParsedScript &p)
 {
     QStringList out;
-    const char kinds[] = "0NTLDBE";  // Empty, Number, Text, nuLl, Default, Bare word, Expression
+    const char kinds[] = "0NTLDBEH";  // Empty, Number, Text, nuLl, Default, Bare word, Expression, Hex or bits
     for (const ScriptInsert &insert : p.inserts) {
         QStringList rows;
         for (const ScriptRow &row : insert.rows) {
@@ -41,6 +42,10 @@ QString described(const ParsedScript &p)
         out.append(u"K@"_s + QString::number(r.line + 1));
     for (const ScriptRemark &r : p.refused)
         out.append(u"X@"_s + QString::number(r.line + 1));
+    for (const ScriptRemark &r : p.misread)
+        out.append(u"M@"_s + QString::number(r.line + 1));
+    for (const ScriptRemark &r : p.sourcedFiles)
+        out.append(u"F:%1@%2"_s.arg(r.text).arg(r.line + 1));
     for (const ScriptTableChange &c : p.tableChanges)
         out.append(u"%1:%2%3@%4"_s.arg(c.shape ? u"shape"_s : u"rows"_s, c.schema.isEmpty() ? QString() : c.schema + u'.', c.table)
                        .arg(c.line + 1));
@@ -116,6 +121,10 @@ void tst_CheckCore::statements_data()
         << u"INSERT IGNORE INTO t VALUES (1);\nINSERT INTO t SELECT 1;\nINSERT INTO t VALUES (1) ON DUPLICATE KEY UPDATE a=1;\n"
            "/*!40101 SET NAMES cp1251 */;\nUPDATE t SET a = 1;\n;;"_s
         << u"N@1 ; N@2 ; N@3 ; N@4 ; N@5 ; rows:t@1 ; rows:t@2 ; rows:t@3 ; rows:t@5"_s;
+    QTest::newRow("conditional comments standing alone, as a dump begins")
+        << u"/*!40101 SET NAMES utf8 */;\n/*!40014 SET @OLD_UNIQUE_CHECKS=@@UNIQUE_CHECKS, UNIQUE_CHECKS=0 */;\n"
+           "/*!40101 INSERT INTO merchant_shopids VALUES (5,'7001') */;\nINSERT INTO t VALUES (1);\n/*!40101 SET\nNAMES utf8 */"_s
+        << u"t()@4: N1@4 ; N@1 ; N@2 ; N@3 ; N@5"_s;
     QTest::newRow("string left open") << u"INSERT INTO t VALUES (1);\nINSERT INTO t VALUES ('a);\n\n"_s
                                       << u"t()@1: N1@1 ; S@2"_s;
     QTest::newRow("comment left open") << u"INSERT INTO t VALUES (1) /* (2)\n;"_s << u"t()@1: N1@1 ; C@1"_s;
@@ -123,14 +132,26 @@ void tst_CheckCore::statements_data()
     QTest::newRow("comments as the server and the client read them")
         << u"INSERT INTO t#note\nVALUES (1 --1\n, 2);\n--x INSERT INTO t VALUES (3);\n/*M! INSERT INTO t VALUES (4) */;\n"
            "INSERT INTO t VALUES (\\N, 0x41)"_s
-        << u"t()@1: E1 --1@2 N2@3 ; t()@6: L@6 E0x41@6 ; N@5"_s;
+        << u"t()@1: E1 --1@2 N2@3 ; t()@6: L@6 H0x41@6 ; N@5"_s;
     QTest::newRow("client commands on their lines")
         << u"system ls\nINSERT INTO t VALUES (1);\n\\! ls\nsource x.sql\nuse d\nINSERT INTO t VALUES (2);\nquit;\n"
            "quit\nINSERT INTO t VALUES (3);"_s
-        << u"t()@2: N1@2 ; d.t()@6: N2@6 ; K@1 ; K@3 ; K@4 ; K@5 ; K@8 ; X@7"_s;
+        << u"t()@2: N1@2 ; d.t()@6: N2@6 ; K@1 ; K@3 ; K@5 ; K@8 ; X@7 ; F:x.sql@4"_s;
     QTest::newRow("client commands inside statements")
         << u"INSERT INTO t \\! ls; x\nVALUES (1) \\g INSERT INTO t VALUES (2) \\c\nINSERT INTO t VALUES (3) \\z;"_s
         << u"N@1 ; K@1 ; K@2 ; K@2 ; K@3 ; X@3 ; rows:t@1"_s;
+    QTest::newRow("hexadecimal and bit literals")
+        << u"INSERT INTO t VALUES (0x1F4, X'01F4', x'41', 0b101, b'1', 0xZZ, X'3', 0X1)"_s
+        << u"t()@1: H0x1F4@1 HX'01F4'@1 Hx'41'@1 H0b101@1 Hb'1'@1 B0xZZ@1 EX'3'@1 B0X1@1"_s;
+    QTest::newRow("no comment without a blank after --")
+        << u"INSERT INTO t VALUES (705,\n--x\n'7001');\nINSERT INTO t VALUES (2--1);\nINSERT INTO t --note\nVALUES (1)"_s
+        << u"t()@4: E2--1@4 ; X@1 ; X@5"_s;
+    QTest::newRow("letters in the character set the server reads them in")
+        << u"INSERT INTO t VALUES ('Тор');\n/*!40101 SET NAMES utf8 */;\nINSERT INTO t VALUES ('Тор');\n"
+           "INSERT INTO t VALUES ('Сё');\nUPDATE t SET a = 'Ж';\nSET NAMES 'latin1';\nINSERT INTO t VALUES (1) /* Ж */;\n"
+           "INSERT INTO t VALUES ('Ж');\ncharset cp1251\nINSERT INTO t VALUES ('Ж', 'é');\n\\. /x.sql"_s
+        << u"t()@1: TТор@1 ; t()@3: TТор@3 ; t()@4: TСё@4 ; t()@7: N1@7 ; t()@8: TЖ@8 ; t()@10: TЖ@10 Té@10 ; N@2 ; N@5 ; N@6 ; "
+           "K@9 ; X@3 ; M@4 ; M@5 ; M@8 ; M@10 ; F:/x.sql@11 ; rows:t@5"_s;
     QTest::newRow("another delimiter")
         << u"DELIMITER //\nINSERT INTO t VALUES (1); INSERT INTO t VALUES ('//')//\ndelimiter ;\nINSERT INTO t VALUES (3)"_s
         << u"t()@2: N1@2 ; t()@2: T//@2 ; t()@4: N3@4 ; K@1 ; K@3"_s;

@@ -6,6 +6,7 @@
 
 #include "app/EditorPage.h"
 #include "base/Error.h"
+#include "base/TextFile.h"
 #include "check/KeyLookup.h"
 #include "check/ReadOnlyQuery.h"
 #include "check/ScriptCheck.h"
@@ -73,16 +74,15 @@ void connectAs(DbConnection &db, const QString &user, const QString &password,
     QCOMPARE(db.selectDatabase(database), 0);
 }
 
-// The stock command-line client as root on the test server, the script on its
-// input in UTF-8 (cp1251 cannot hold every letter the cases need); its
-// standard error.
-QString runClient(const QStringList &arguments, const QString &script)
+// The stock command-line client as root on the test server, in its default
+// character set, `input` on its standard input; its standard error.
+QString runClient(const QStringList &arguments, const QByteArray &input)
 {
     QProcess client;
     client.start(u"mariadb"_s, QStringList{u"--no-defaults"_s, u"--socket="_s + qEnvironmentVariable("MYSQL_UNIX_PORT"),
                                           u"--user=root"_s, u"--password=kelp"_s, u"--default-character-set=utf8mb4"_s}
                                    + arguments);
-    client.write(script.toUtf8());
+    client.write(input);
     client.closeWriteChannel();
     client.waitForFinished(60000);
     return QString::fromUtf8(client.readAllStandardError());
@@ -99,7 +99,7 @@ void copyRealShapes(DbConnection &db)
         sql += u"CREATE TABLE qm_compare.%1 LIKE vostelreal.%1; INSERT INTO qm_compare.%1 SELECT * FROM vostelreal.%1;"_s
                    .arg(QString::fromLatin1(row[0]));
     mysql_free_result(result);
-    QCOMPARE(runClient({}, sql), QString());
+    QCOMPARE(runClient({}, sql.toUtf8()), QString());
 }
 
 // Per listed statement line, the check's verdict: E (an error), N (not
@@ -200,6 +200,17 @@ void tst_ScriptCheck::findings_data()
     QTest::newRow("other statements are noted, not counted")
         << u"SELECT * FROM npc;\nUPDATE npc SET level = 1;\n/*!40101 SET NAMES cp1251 */;\n"_s + buyStatement(u"1"_s, u"9"_s, u"1"_s)
         << QStringList{u"N1 проверяются только"_s, u"N2 проверяются только"_s, u"N3 условным комментарием"_s};
+    QTest::newRow("a dump's opening lines")
+        << u"/*!40101 SET NAMES utf8 */;\n/*!40014 SET @OLD_UNIQUE_CHECKS=@@UNIQUE_CHECKS, UNIQUE_CHECKS=0 */;\n"
+           "/*!40101 INSERT INTO merchant_shopids VALUES (5,'7001') */;\n"_s + buyStatement(u"1"_s, u"9"_s, u"1"_s)
+        << QStringList{u"N1 условным комментарием"_s, u"N2 условным комментарием"_s, u"N3 условным комментарием"_s};
+    QTest::newRow("every fault of a statement at once")
+        << blocks({npcStatement(u"31"_s, u"31"_s, QString()), u"INSERT INTO merchant_shopids (shop_id, npcid) VALUES (500, 31);"_s,
+                   u"INSERT INTO merchant_buylists VALUES (1,100,9,1,-1,-1,0,0),\n(2,100,500,1,-1,-1,0,0),\n(3,x,500,1,-1,-1,0,0);"_s})
+        << QStringList{u"E2 пустая позиция: значения для столбца level"_s, u"E2 ключ id = 31 уже есть в таблице npc"_s,
+                       u"E5 в таблице merchant_shopids нет столбца npcid"_s, u"E5 ключ shop_id = 500 уже есть"_s,
+                       u"E9 ключ shop_id, order = 500, 1 уже есть"_s, u"E10 «x» — не число"_s,
+                       u"E10 ключ shop_id, order = 500, 1 уже есть"_s};
     QTest::newRow("string left open")
         << buyStatement(u"1"_s, u"9"_s, u"1"_s) + u"\nINSERT INTO npc (name) VALUES ('Торговец;\n\n"_s
         << QStringList{u"E2 строка в кавычках не закрыта"_s};
@@ -294,7 +305,23 @@ void tst_ScriptCheck::agreesWithTheClient_data()
            "DELIMITER ;\nINSERT INTO merchant_shopids VALUES (711, '7001');\nsource /nonexistent/x.sql\n"
            "INSERT INTO merchant_shopids VALUES (712, '7001') \\g INSERT INTO merchant_shopids VALUES (712, '7001');\n"
            "quit;"_s
-        << u"1:K 2:E 3:K 4:ok 5:K 6:E 7:K 8:E 9:K 10:E 11:E"_s;
+        << u"1:K 2:E 3:K 4:ok 5:K 6:E 7:K 8:E 9:E 10:E 11:E"_s;
+    QTest::newRow("letters as the saved file's code page has them, and as another character set reads them")
+        << u"INSERT INTO npc (id, idTemplate, name) VALUES (7500, 7001, 'Торговец');\n/*!40101 SET NAMES utf8 */;\n"
+           "INSERT INTO npc (id, idTemplate, name) VALUES (7501, 7001, 'Торговец');\nSET NAMES latin1;\n"
+           "INSERT INTO npc (id, idTemplate, name) VALUES (7502, 7001, 'Ж');\nSET NAMES cp1251;\n"
+           "INSERT INTO npc (id, idTemplate, name) VALUES (7503, 7001, 'Ж');"_s
+        << u"1:ok 2:N 3:E 4:N 5:W 6:N 7:ok"_s;
+    QTest::newRow("a name after -- with no blank")
+        << u"INSERT INTO merchant_shopids VALUES (720,\n--x\n'7001');\nINSERT INTO merchant_shopids --note\n"
+           "VALUES (721, '7001');\nINSERT INTO merchant_shopids VALUES (722, '7001') --x\n;"_s
+        << u"1:E 4:E 6:E"_s;
+    QTest::newRow("hexadecimal and bit literals as keys")
+        << u"INSERT INTO merchant_shopids VALUES (0x1F4, '7001');\nINSERT INTO merchant_shopids VALUES (X'01f4', '7001');\n"
+           "INSERT INTO merchant_shopids VALUES (0b111110100, '7001');\nINSERT INTO merchant_shopids VALUES (0x2D0, '7001');\n"
+           "INSERT INTO merchant_shopids VALUES (720, '7001');\nINSERT INTO shop_notes VALUES (X'61626320');\n"
+           "INSERT INTO shop_notes VALUES (0x7A);\nINSERT INTO shop_notes VALUES ('z');"_s
+        << u"1:E 2:E 3:E 4:ok 5:E 6:E 7:ok 8:E"_s;
     QTest::newRow("what the check does not read is counted")
         << u"DROP TABLE IF EXISTS nothing_here;\nUPDATE npc SET level = 1 WHERE id = 0;\nSET @a = 1;\n"
            "INSERT INTO merchant_shopids VALUES (499+1, '7001');\nINSERT INTO merchant_shopids VALUES (2--1, '7001');\n"
@@ -335,12 +362,18 @@ void tst_ScriptCheck::agreesWithTheClient()
     const ScriptCheckResult result = checkScript(script.split(u'\n'), db);
     const std::map<int, QString> found = checkVerdicts(result, expected);
 
-    // The client with --force reports each failing statement at the line it begins on.
-    const QString errors = runClient({u"--force"_s, u"qm_compare"_s}, script);
+    // The client runs the script as saved, its first line saying its code page
+    // (the lines below counted from 1 again), and with --force reports each
+    // failing statement at the line it begins on. Letters that the code page
+    // lacks go as UTF-8 in a file that says nothing.
+    const TextFile::Encoded saved = TextFile::encodeScript(script.split(u'\n'));
+    const bool asSaved = saved.lossyLines.isEmpty();
+    const QString errors = runClient({u"--force"_s, u"qm_compare"_s}, asSaved ? saved.bytes : script.toUtf8());
     std::map<int, QString> client;
-    static const QRegularExpression failing(u"^ERROR \\d+ \\(\\w+\\) at line (\\d+)"_s, QRegularExpression::MultilineOption);
+    static const QRegularExpression failing(u"^ERROR (?:\\d+ \\(\\w+\\) )?at line (\\d+)"_s,
+                                            QRegularExpression::MultilineOption);
     for (const QRegularExpressionMatch &m : failing.globalMatch(errors))
-        client[m.captured(1).toInt()] = u"E"_s;
+        client[m.captured(1).toInt() - (asSaved ? 1 : 0)] = u"E"_s;
 
     QStringList disagreements;
     for (const auto &[line, want] : expected) {

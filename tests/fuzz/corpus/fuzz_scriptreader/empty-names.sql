@@ -1,0 +1,3 @@
+ INSERT INTO `` VALUES (1);
+UPDATE `` SET a = 1;
+INSERT INTO ``.`` (``) VALUES ((``));
