@@ -6,6 +6,7 @@
 #include "base/Shell.h"
 #include "base/TextFile.h"
 #include "base/FormControls.h"
+#include "base/PageStretch.h"
 #include "check/EditorCheck.h"
 #include "check/ScriptCheck.h"
 #include "db/WorkRunner.h"
@@ -31,6 +32,11 @@ EditorPage::EditorPage(Shell &shell, QWidget *parent)
     connect(m_button8, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button8Click(); }); });
     m_button9 = addButton(this, u"Button9"_s, u"Проверить"_s, QRect(91, 432, 75, 25));
     connect(m_button9, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button9Click(); }); });
+    // The editor takes what the window gains; the buttons stay below it.
+    auto *stretch = new PageStretch(this);
+    stretch->add(m_editor, {0, 1, 0, 1});
+    stretch->add(m_button8, {0, 0, 1, 0});
+    stretch->add(m_button9, {0, 0, 1, 0});
 
 }
 

@@ -48,6 +48,7 @@ public:
     const QString &refreshTimeStr() override;
     const QString &TimeStr() const override { return m_timeStr; }
     void AppendScriptBlock(const QString &comment, const QString &statement) override;
+    QStringList scriptLines() const override;
     DbConnection &connection() override;
     SshRoute &sshRoute() override;
     int &ShopRowIndex() override { return m_shopRowIndex; }
@@ -60,6 +61,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildPages();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class DbConnection;
 class SshRoute;
@@ -21,6 +22,9 @@ public:
     virtual const QString &TimeStr() const = 0;
     // Comment line, statement line and an empty line, appended to the SQL pane.
     virtual void AppendScriptBlock(const QString &comment, const QString &statement) = 0;
+    // The SQL pane's lines as they stand: this run's generated blocks. A shell
+    // without a pane has none.
+    virtual QStringList scriptLines() const { return {}; }
     virtual DbConnection &connection() = 0;
     // The SSH tunnel a connect may go through; it lives as long as the connection.
     virtual SshRoute &sshRoute() = 0;

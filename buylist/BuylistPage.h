@@ -3,6 +3,8 @@
 #include <QWidget>
 
 class CtrlAShortcut;
+class FilterBoxes;
+class ShopOnServer;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -34,7 +36,7 @@ public:
 private:
     void buildForm();
     void buildCatalogue();
-    void watchFilter(QLineEdit *box, int column);
+    void watchServer();
 
     Shell &m_shell;
     CtrlAShortcut *m_shortcut;
@@ -58,4 +60,6 @@ private:
     QLineEdit *m_gradesortEdit = nullptr;
     QLineEdit *m_sellsortEdit = nullptr;
     RecordGrid *m_nextGrid2 = nullptr;
+    FilterBoxes *m_filters = nullptr;
+    ShopOnServer *m_shopOnServer = nullptr;
 };

@@ -18,6 +18,8 @@ public:
     void Button4Click();
 
 private:
+    void watchKeysOnServer();
+
     Shell &m_shell;
     QLineEdit *m_npcEdit;
     QLineEdit *m_shopidEdit;

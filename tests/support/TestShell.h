@@ -28,6 +28,7 @@ public:
         script.append(statement);
         script.append(QString());
     }
+    QStringList scriptLines() const override { return script; }
     DbConnection &connection() override { return db; }
     SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
