@@ -3,6 +3,7 @@
 
 #include "app/Main.h"
 #include "app/TextPane.h"
+#include "db/ServerLookup.h"
 #include "grid/RecordGrid.h"
 #include "editor/SqlEditor.h"
 
@@ -268,6 +269,68 @@ private Q_SLOTS:
         QCOMPARE(w.contents()->RowCount(), entries);
         // The search box kept its text unselected: Ctrl+A is the shortcut, not select-all.
         QVERIFY(!w.control<QLineEdit>(u"search"_s)->hasSelectedText());
+    }
+
+    // The fixture's vosteltrade shop 600 sells 6 goods in the orders 1, 2, 3, 5, 7, 10 (item 99 is in no
+    // catalogue); shop 602 sells nothing.
+    void shopOnServerGivesTheNextOrder_data()
+    {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("shop");
+        QTest::addColumn<int>("entriesBefore"); // this run's entries for the shop, orders 11, 12, ...
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("goods");
+        const QString six = u"на сервере товаров: 6, order до 10"_s;
+        QTest::newRow("gaps on the server: after the highest") << true << u"600"_s << 0 << u"11"_s << six << 6;
+        QTest::newRow("this run's entries count too") << true << u"600"_s << 3 << u"14"_s << six << 6;
+        QTest::newRow("free shop") << true << u"602"_s << 0 << u"1"_s << u"свободен: на сервере товаров нет"_s << 0;
+        QTest::newRow("not a number") << true << u"6x"_s << 0 << u"1"_s << u"Shop ID — не число"_s << 0;
+        QTest::newRow("no connection: nothing said") << false << u"600"_s << 0 << u"1"_s << QString() << 0;
+    }
+    void shopOnServerGivesTheNextOrder()
+    {
+        QFETCH(bool, connected);
+        QFETCH(QString, shop);
+        QFETCH(int, entriesBefore);
+        QFETCH(QString, order);
+        QFETCH(QString, note);
+        QFETCH(int, goods);
+        Window w;
+        auto *shopNote = w.control<QLabel>(u"shopNote"_s);
+        auto *server = w.control<RecordGrid>(u"ShopGoodsGrid"_s);
+        if (connected) {
+            typeInto(w.control(u"Edit4"_s), u"vosteltrade"_s);
+            w.connectAndLoad();
+        }
+        if (entriesBefore > 0) {
+            typeInto(w.control(u"shopEdit"_s), shop);
+            QTRY_COMPARE(w.text(u"orderEdit"_s), u"11"_s);
+            for (int i = 0; i < entriesBefore; ++i)
+                click(w.control(u"Button6"_s));
+            typeInto(w.control(u"orderEdit"_s), u"1"_s);
+        }
+        typeInto(w.control(u"shopEdit"_s), shop);
+        QTest::qWait(ServerLookup::restMs + 100);
+        QTRY_COMPARE(shopNote->text(), note);
+        QCOMPARE(w.text(u"orderEdit"_s), order);
+        QCOMPARE(server->isVisible(), goods > 0);
+        QCOMPARE(server->RowCount(), goods);
+        if (goods == 0)
+            return;
+        // Beside the shop contents, not over them.
+        QVERIFY(server->geometry().left() > w.contents()->geometry().right());
+        QStringList first, last;
+        for (int col = 0; col < 4; ++col) {
+            first << server->Cells(col, 0);
+            last << server->Cells(col, goods - 1);
+        }
+        QCOMPARE(first, (QStringList{u"1"_s, u"Короткий меч"_s, u"120"_s, u"1"_s}));
+        QCOMPARE(last, (QStringList{u"99"_s, QString(), u"10"_s, u"10"_s}));
+        // The next entry takes the order shown, and nothing collides with the server's.
+        click(w.control(u"Button6"_s));
+        QVERIFY(w.pane().last().isEmpty());
+        QVERIFY(w.pane().at(w.pane().size() - 2).endsWith(u",600,"_s + order + u",-1,-1,0,0);"_s));
     }
 };
 

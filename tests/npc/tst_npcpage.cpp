@@ -429,6 +429,46 @@ private Q_SLOTS:
         QCOMPARE(runSql(fixture->shell.db, u"SELECT 1"_s), QStringList{u"1"_s});
     }
 
+    // vosteltrade's npc holds 7001-7003, 7005 and 7006.
+    void idOnServer_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("inScript"); // an id this run's script creates
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("free"); // what "Свободный ID" puts in the box
+        QTest::newRow("taken: the gap after it") << u"7001"_s << QString() << u"ID 7001 занят на сервере (свободный: 7004)"_s
+                                                 << u"7004"_s;
+        QTest::newRow("free") << u"7004"_s << QString() << u"ID свободен"_s << u"7004"_s;
+        QTest::newRow("taken by this run's script") << u"7004"_s << u"7004"_s
+                                                    << u"ID 7004 занят в скрипте (свободный: 7007)"_s << u"7007"_s;
+        QTest::newRow("empty box: after the highest") << QString() << QString() << QString() << u"7007"_s;
+        QTest::newRow("not a number") << u"70a"_s << QString() << u"не число"_s << u"7007"_s;
+    }
+    void idOnServer()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, inScript);
+        QFETCH(QString, note);
+        QFETCH(QString, free);
+        auto fixture = makePage(u"vosteltrade"_s);
+        NpcPage &page = *fixture->page;
+        if (!inScript.isEmpty()) {
+            typeInto(page.idEdit(), inScript);
+            QTest::mouseClick(page.Button3(), Qt::LeftButton);
+        }
+        typeInto(page.idEdit(), typed);
+        QTRY_COMPARE(page.idNote()->text(), note);
+        // The button is reached from the id box by Tab and pressed by Space.
+        page.idEdit()->setFocus();
+        QTest::keyClick(page.idEdit(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), page.freeIdButton());
+        QTest::keyClick(page.freeIdButton(), Qt::Key_Space);
+        QCOMPARE(page.idEdit()->text(), free);
+        QCOMPARE(page.idNote()->text(), u"ID свободен"_s);
+        // Nothing was written on the server.
+        QCOMPARE(runSql(m_admin, u"SELECT COUNT(*) FROM vosteltrade.npc"_s), QStringList{u"5"_s});
+    }
+
     void statementFromTheForm()
     {
         auto fixture = makePage(QString());
