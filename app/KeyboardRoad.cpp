@@ -2,11 +2,15 @@
 
 #include "db/ConnectionPage.h"
 
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 
 void startKeyboardRoad(ConnectionPage &page)
 {
     page.Edit1->setFocus(Qt::OtherFocusReason);
-    QObject::connect(page.Edit3, &QLineEdit::returnPressed, page.Button1, &QPushButton::click);
+    // Enter in any box of the login (the password's above all) connects.
+    const QWidget *login = page.Edit1->parentWidget();
+    for (QLineEdit *box : login->findChildren<QLineEdit *>())
+        QObject::connect(box, &QLineEdit::returnPressed, page.Button1, &QPushButton::click);
 }
