@@ -25,13 +25,14 @@ EditorPage::EditorPage(Shell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {
-    m_editor = new SqlEditor(this);
-    m_editor->setObjectName(u"SynMemo1"_s);
-    m_editor->setGeometry(8, 8, 825, 417);
+    // The editor takes Tab as a character: the buttons are made first, so Tab reaches them before it.
     m_button8 = addButton(this, u"Button8"_s, u"Сохранить"_s, QRect(8, 432, 75, 25));
     connect(m_button8, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button8Click(); }); });
     m_button9 = addButton(this, u"Button9"_s, u"Проверить"_s, QRect(91, 432, 75, 25));
     connect(m_button9, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button9Click(); }); });
+    m_editor = new SqlEditor(this);
+    m_editor->setObjectName(u"SynMemo1"_s);
+    m_editor->setGeometry(8, 8, 825, 417);
     // The editor takes what the window gains; the buttons stay below it.
     auto *stretch = new PageStretch(this);
     stretch->add(m_editor, {0, 1, 0, 1});

@@ -7,7 +7,10 @@
 #include "buylist/ShopOnServer.h"
 #include "grid/RecordGrid.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -31,6 +34,11 @@ void BuylistPage::watchServer()
                      [this](const QRect &area) { m_shopOnServer->place(*m_nextGrid3, area); });
     stretch->add(findChild<QGroupBox *>(u"GroupBoxFilters"_s), {0.5, 0, 0, 0});
     stretch->add(m_nextGrid2, {0.5, 0.5, 0, 1});
+    // Tab follows the road: the shop, the load, the search and the pick, then the rest of the form.
+    chainTabOrder({m_shopEdit, m_orderEdit, m_button5, m_radioButton1, m_radioButton2, m_radioButton3, m_search,
+                   m_nextGrid2, m_typesortEdit, m_gradesortEdit, m_sellsortEdit, m_itemidEdit, m_priceEdit,
+                   m_checkBox1, m_button6, m_nextGrid3, goods});
+
     connect(m_shopOnServer, &ShopOnServer::goodsShownChanged, this,
             [this, stretch] { m_shopOnServer->place(*m_nextGrid3, stretch->area(contentsArea)); });
 }

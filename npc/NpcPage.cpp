@@ -77,8 +77,12 @@ NpcPage::NpcPage(Shell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {
-    buildForm();
+    // The browser first: Tab follows the road, load, search and pick a template, then the form from the id on.
     buildBrowser();
+    buildForm();
+    chainTabOrder({m_button2, m_edit5, m_nextGrid1, m_idEdit, m_freeIdButton, m_idtEdit, m_classEdit, m_nameEdit,
+                   m_titleEdit, m_crEdit, m_chEdit, m_levelEdit, m_male, m_female, m_rhandEdit, m_lhandEdit,
+                   m_armorEdit, m_undead, m_button3});
     // The form keeps its size; the template grid takes what the window gains.
     (new PageStretch(this))->add(m_nextGrid1, {0, 1, 0, 1});
 }
@@ -152,8 +156,6 @@ void NpcPage::buildForm()
                     {u"ID %1 занят на сервере (свободный: %2)"_s, u"ID %1 занят в скрипте (свободный: %2)"_s,
                      u"ID свободен"_s},
                     m_idNote, m_freeIdButton, this);
-    setTabOrder(m_idEdit, m_freeIdButton);
-    setTabOrder(m_freeIdButton, m_idtEdit);
 }
 
 void NpcPage::Button2Click()
