@@ -170,6 +170,45 @@ private Q_SLOTS:
         QCOMPARE(seen, order);
     }
 
+    // The grids and the editor take what the window gains or loses; the forms keep their
+    // size; the panes' tabs stay in view; back at the default size every size is the default one.
+    void pagesGrowWithTheWindow_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("maximised on 1920x1080") << QSize(1920, 1050);
+        QTest::newRow("on a 1024x600 screen") << QSize(1024, 570);
+        QTest::newRow("back to the default") << QSize(857, 625);
+    }
+    void pagesGrowWithTheWindow()
+    {
+        QFETCH(QSize, size);
+        Window w;
+        w.form->resize(1500, 900);
+        w.form->resize(size);
+        const int dx = size.width() - 857;
+        const int dy = size.height() - 625;
+        QCOMPARE(w.form->size(), size);
+        auto *pages = find<QTabWidget>(w.form.get(), u"PageControl1"_s);
+        auto *panes = find<QTabWidget>(w.form.get(), u"PageControl2"_s);
+        QCOMPARE(panes->geometry(), QRect(0, 496 + dy, size.width(), 129));
+        QCOMPARE(pages->geometry(), QRect(0, 0, size.width(), 497 + dy));
+        QCOMPARE(find(w.form.get(), u"NextGrid1"_s)->size(), QSize(417 + dx, 425 + dy));
+        QCOMPARE(find(w.form.get(), u"SynMemo1"_s)->size(), QSize(825 + dx, 417 + dy));
+        QCOMPARE(find(w.form.get(), u"Button8"_s)->pos(), QPoint(8, 432 + dy));
+        QCOMPARE(find(w.form.get(), u"NextGrid2"_s)->size().width(), 417 + qRound(dx / 2.0));
+        QCOMPARE(find(w.form.get(), u"NextGrid3"_s)->size().height(), 289 + dy);
+        QCOMPARE(find(w.form.get(), u"GroupBox1"_s)->size(), QSize(401, 345));
+        // Nothing stands beyond its page.
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            QApplication::processEvents();
+            const QRect inside = pages->widget(page)->rect();
+            for (QWidget *child : pages->widget(page)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (child->isVisibleTo(pages->widget(page)))
+                    QVERIFY2(inside.contains(child->geometry()), qPrintable(child->objectName()));
+        }
+    }
+
     void assistiveToolsFindTheMainWindow()
     {
         Window w;
