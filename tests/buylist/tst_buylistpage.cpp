@@ -3,6 +3,7 @@
 
 #include "app/Main.h"
 #include "app/TextPane.h"
+#include "base/LogTexts.h"
 #include "db/ServerLookup.h"
 #include "grid/RecordGrid.h"
 #include "editor/SqlEditor.h"
@@ -269,6 +270,56 @@ private Q_SLOTS:
         QCOMPARE(w.contents()->RowCount(), entries);
         // The search box kept its text unselected: Ctrl+A is the shortcut, not select-all.
         QVERIFY(!w.control<QLineEdit>(u"search"_s)->hasSelectedText());
+    }
+
+    // Connect, pick a template, add goods: keys only, from the box the window starts in.
+    void theRoadWithoutTheMouse()
+    {
+        Window w;
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        const auto focused = [] { return QApplication::focusWidget(); };
+        const auto keys = [&](std::initializer_list<Qt::Key> list, Qt::KeyboardModifiers modifiers = {}) {
+            for (const Qt::Key key : list)
+                QTest::keyClick(focused(), key, modifiers);
+        };
+        const auto type = [&](const QString &text) {
+            for (const QChar ch : text)
+                QTest::sendKeyEvent(QTest::Click, focused(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        };
+        QCOMPARE(focused(), w.control(u"Edit1"_s));
+        keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab});
+        QCOMPARE(focused(), w.control(u"Edit4"_s));
+        type(u"vosteltrade"_s);
+        keys({Qt::Key_Backtab, Qt::Key_Backtab});
+        keys({Qt::Key_Return});
+        QVERIFY(w.log().contains(LogTexts::connected(w.form->TimeStr())));
+
+        // The template page: load, search, pick with Enter.
+        keys({Qt::Key_Tab}, Qt::ControlModifier);
+        QCOMPARE(focused(), w.control(u"Button2"_s));
+        keys({Qt::Key_Space, Qt::Key_Tab});
+        type(u"Мила"_s);
+        keys({Qt::Key_Tab, Qt::Key_Return});
+        QCOMPARE(w.text(u"idtEdit"_s), u"7002"_s);
+        QCOMPARE(w.text(u"levelEdit"_s), u"52"_s);
+        keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space});
+        QCOMPARE(w.text(u"idEdit"_s), u"7007"_s); // after the highest taken, the box being empty
+
+        // The buylist: the shop, the load, the search, the pick and Ctrl+A.
+        keys({Qt::Key_Tab, Qt::Key_Tab}, Qt::ControlModifier);
+        QCOMPARE(focused(), w.control(u"shopEdit"_s));
+        type(u"600"_s);
+        QTRY_COMPARE(w.text(u"orderEdit"_s), u"11"_s);
+        keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space});
+        QVERIFY(w.catalogue()->RowCount() > 0);
+        keys({Qt::Key_Tab, Qt::Key_Tab});
+        QCOMPARE(focused(), w.control(u"search"_s));
+        type(u"Копь"_s);
+        keys({Qt::Key_Tab, Qt::Key_Return});
+        QCOMPARE(w.text(u"itemidEdit"_s), u"6"_s);
+        keys({Qt::Key_A}, Qt::ControlModifier);
+        QCOMPARE(w.pane().at(1), u"INSERT INTO `merchant_buylists` VALUES (6,300,600,11,-1,-1,0,0);"_s);
     }
 
     // The fixture's vosteltrade shop 600 sells 6 goods in the orders 1, 2, 3, 5, 7, 10 (item 99 is in no
