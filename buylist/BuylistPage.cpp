@@ -7,6 +7,7 @@
 #include "buylist/CatalogueKind.h"
 #include "buylist/CtrlAShortcut.h"
 #include "buylist/OrderNumber.h"
+#include "buylist/ShopOnServer.h"
 #include "db/GridLoad.h"
 #include "base/FormControls.h"
 #include "grid/RecordGrid.h"
@@ -118,6 +119,7 @@ void BuylistPage::Button5Click()
                                                              : CatalogueKind::Weapon;
     LoadTable(*m_nextGrid2, m_shell, catalogueQuery(kind), catalogueTable(kind));
     m_filters->reapply();
+    m_shopOnServer->nameFromCatalogue();
 }
 
 void BuylistPage::NextGrid2CellDblClick(int, int row)

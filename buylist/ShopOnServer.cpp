@@ -19,12 +19,12 @@ namespace {
 constexpr int goodsWidth = 196;
 constexpr int gap = 4;
 
-// The catalogue's names by item id, for the ids asked about.
-QHash<qint64, QString> catalogueNames(const RecordGrid &catalogue, const QList<ServerHolds::Good> &goods)
+// The catalogue's names by item id, for the ids of the goods grid.
+QHash<qint64, QString> catalogueNames(const RecordGrid &catalogue, const RecordGrid &goods)
 {
     QHash<qint64, QString> names;
-    for (const ServerHolds::Good &good : goods)
-        if (const std::optional<qint64> id = ScriptKeys::wholeKey(good.itemId))
+    for (int row = 0; row < goods.RowCount(); ++row)
+        if (const std::optional<qint64> id = ScriptKeys::wholeKey(goods.Cells(0, row)))
             names.insert(*id, QString());
     if (names.isEmpty())
         return names;
@@ -75,15 +75,14 @@ void ShopOnServer::lookUp()
         showGoods(false);
         return;
     }
-    const QHash<qint64, QString> names = catalogueNames(m_catalogue, goods);
     m_goods->AddRow(int(goods.size()));
     for (int row = 0; row < goods.size(); ++row) {
         const ServerHolds::Good &good = goods.at(row);
         m_goods->setCells(0, row, good.itemId);
-        m_goods->setCells(1, row, names.value(ScriptKeys::wholeKey(good.itemId).value_or(-1)));
         m_goods->setCells(2, row, good.price);
         m_goods->setCells(3, row, good.order);
     }
+    nameFromCatalogue();
     const QList<qint64> scriptOrders = ScriptKeys::shopOrders(m_shell.scriptLines(), *shop);
     const qint64 highest = ServerHolds::highestOrder(goods, scriptOrders);
     m_orderEdit->setText(QString::number(highest + 1));
@@ -93,6 +92,13 @@ void ShopOnServer::lookUp()
     else
         m_note->setText(u"на сервере товаров: %1, order до %2"_s.arg(goods.size()).arg(ServerHolds::highestOrder(goods, {})));
     showGoods(!goods.isEmpty());
+}
+
+void ShopOnServer::nameFromCatalogue()
+{
+    const QHash<qint64, QString> names = catalogueNames(m_catalogue, *m_goods);
+    for (int row = 0; row < m_goods->RowCount(); ++row)
+        m_goods->setCells(1, row, names.value(ScriptKeys::wholeKey(m_goods->Cells(0, row)).value_or(-1)));
 }
 
 void ShopOnServer::showGoods(bool shown)

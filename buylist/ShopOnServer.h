@@ -29,6 +29,9 @@ public:
     // Asks the server now, as the rested box does.
     void lookUp();
 
+    // The catalogue was loaded anew: the goods shown take their names from it.
+    void nameFromCatalogue();
+
     // Lays the shop contents grid and, while shown, the goods grid side by side into area.
     void place(RecordGrid &contents, const QRect &area) const;
 

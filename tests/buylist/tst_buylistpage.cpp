@@ -313,6 +313,8 @@ private Q_SLOTS:
         QTRY_COMPARE(w.text(u"orderEdit"_s), u"11"_s);
         keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space});
         QVERIFY(w.catalogue()->RowCount() > 0);
+        // The shop's goods, looked up before the load, take their names from the catalogue now loaded.
+        QCOMPARE(w.control<RecordGrid>(u"ShopGoodsGrid"_s)->Cells(1, 0), u"Короткий меч"_s);
         keys({Qt::Key_Tab, Qt::Key_Tab});
         QCOMPARE(focused(), w.control(u"search"_s));
         type(u"Копь"_s);
