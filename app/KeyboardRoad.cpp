@@ -1,6 +1,6 @@
 #include "app/KeyboardRoad.h"
 
-#include "db/ConnectionPage.h"
+#include "connect/ConnectionPage.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/Main.h"
 #include "app/runend/ShutdownWiring.h"
-#include "db/AskpassClient.h"
+#include "ssh/AskpassClient.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -3,13 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-class DbConnection;
-class SshRoute;
 class QWidget;
 
 // What a page may ask of the main window: the activity log, the shared time
-// text, the script, the one database connection and its SSH tunnel. The main window owns all
-// of them; pages only hold this reference.
+// text, the script. The main window owns all of them; pages only hold this
+// reference. A page that reads the database asks through DbShell.
 class Shell
 {
 public:
@@ -25,9 +23,6 @@ public:
     // The SQL pane's lines as they stand: this run's generated blocks. A shell
     // without a pane has none.
     virtual QStringList scriptLines() const { return {}; }
-    virtual DbConnection &connection() = 0;
-    // The SSH tunnel a connect may go through; it lives as long as the connection.
-    virtual SshRoute &sshRoute() = 0;
     // The ShopRowIndex of the buylist: index of the last row added to the shop contents grid.
     virtual int &ShopRowIndex() = 0;
     // Parent for dialogs and message boxes.

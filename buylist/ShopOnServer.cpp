@@ -1,7 +1,7 @@
 #include "buylist/ShopOnServer.h"
 
 #include "base/ScriptKeys.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "db/Connection.h"
 #include "db/ServerHolds.h"
 #include "db/ServerLookup.h"
@@ -38,7 +38,7 @@ QHash<qint64, QString> catalogueNames(const RecordGrid &catalogue, const RecordG
 
 } // namespace
 
-ShopOnServer::ShopOnServer(Shell &shell, QLineEdit *shopEdit, QLineEdit *orderEdit, const RecordGrid &catalogue,
+ShopOnServer::ShopOnServer(DbShell &shell, QLineEdit *shopEdit, QLineEdit *orderEdit, const RecordGrid &catalogue,
                            QLabel *note, RecordGrid *goods, QObject *parent)
     : QObject(parent)
     , m_shell(shell)

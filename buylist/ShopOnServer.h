@@ -7,7 +7,7 @@ class QLabel;
 class QLineEdit;
 class RecordGrid;
 class ServerLookup;
-class Shell;
+class DbShell;
 
 // What the server's shop already sells, for the Shop ID typed on the buylist
 // page: its goods (id, the catalogue's name, price, order) in a small grid
@@ -23,7 +23,7 @@ class ShopOnServer : public QObject
 public:
     // note and goods are made by the caller (they stand on the page); the
     // goods grid is shown only while the shop has goods on the server.
-    ShopOnServer(Shell &shell, QLineEdit *shopEdit, QLineEdit *orderEdit, const RecordGrid &catalogue, QLabel *note,
+    ShopOnServer(DbShell &shell, QLineEdit *shopEdit, QLineEdit *orderEdit, const RecordGrid &catalogue, QLabel *note,
                  RecordGrid *goods, QObject *parent);
 
     // Asks the server now, as the rested box does.
@@ -42,7 +42,7 @@ Q_SIGNALS:
 private:
     void showGoods(bool shown);
 
-    Shell &m_shell;
+    DbShell &m_shell;
     QLineEdit *m_shopEdit;
     QLineEdit *m_orderEdit;
     const RecordGrid &m_catalogue;

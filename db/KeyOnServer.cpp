@@ -2,7 +2,7 @@
 
 #include "base/Guard.h"
 #include "base/ScriptKeys.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "db/Connection.h"
 #include "db/ServerHolds.h"
 #include "db/ServerLookup.h"
@@ -24,7 +24,7 @@ QString filled(QString text, qint64 key, qint64 free)
 
 } // namespace
 
-KeyOnServer::KeyOnServer(Shell &shell, QLineEdit *box, const QByteArray &table, const QByteArray &column,
+KeyOnServer::KeyOnServer(DbShell &shell, QLineEdit *box, const QByteArray &table, const QByteArray &column,
                          ScriptKeysOf scriptKeys, const Texts &texts, QLabel *note, QPushButton *freeButton,
                          QObject *parent)
     : QObject(parent)

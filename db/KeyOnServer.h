@@ -12,7 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class ServerLookup;
-class Shell;
+class DbShell;
 
 // Whether the number typed in a box is taken on the server or in this run's
 // script, said in a note beside the box once the box rests; with a button,
@@ -32,7 +32,7 @@ public:
     };
     using ScriptKeysOf = std::function<QList<qint64>(const QStringList &scriptLines)>;
 
-    KeyOnServer(Shell &shell, QLineEdit *box, const QByteArray &table, const QByteArray &column,
+    KeyOnServer(DbShell &shell, QLineEdit *box, const QByteArray &table, const QByteArray &column,
                 ScriptKeysOf scriptKeys, const Texts &texts, QLabel *note, QPushButton *freeButton, QObject *parent);
 
     void lookUp();
@@ -40,7 +40,7 @@ public:
     void fillFree();
 
 private:
-    Shell &m_shell;
+    DbShell &m_shell;
     QLineEdit *m_box;
     QByteArray m_table;
     QByteArray m_column;

@@ -3,10 +3,10 @@
 #include "base/Guard.h"
 #include "base/LogTexts.h"
 #include "base/ScriptText.h"
-#include "base/Shell.h"
 #include "base/PageStretch.h"
 #include "base/ScriptKeys.h"
 #include "base/SearchBox.h"
+#include "db/DbShell.h"
 #include "db/GridLoad.h"
 #include "db/KeyOnServer.h"
 #include "npc/NpcStatement.h"
@@ -73,7 +73,7 @@ QLabel *addNamedLabel(QWidget *parent, const QString &name, const QString &text,
 
 } // namespace
 
-NpcPage::NpcPage(Shell &shell, QWidget *parent)
+NpcPage::NpcPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {

@@ -2,7 +2,7 @@
 
 #include "base/Guard.h"
 #include "base/LogTexts.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "shop/ShopStatement.h"
 #include "base/FormControls.h"
 #include "base/ScriptKeys.h"
@@ -15,7 +15,7 @@
 
 using namespace Qt::StringLiterals;
 
-ShopPage::ShopPage(Shell &shell, QWidget *parent)
+ShopPage::ShopPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {

@@ -12,7 +12,7 @@
 
 #include "app/BaseFont.h"
 #include "base/Codepage.h"
-#include "db/ConnectionSettings.h"
+#include "connect/ConnectionSettings.h"
 
 #include <QProcess>
 #include <QRegularExpression>
