@@ -34,10 +34,10 @@ ShopPage::ShopPage(DbShell &shell, QWidget *parent)
 void ShopPage::watchKeysOnServer()
 {
     auto *npcNote = addLabel(this, QString(), QRect(200, 34, 560, 18));
-    npcNote->setObjectName(u"npcNote"_s);
+    npcNote->setObjectName(u"npcIdNote"_s);
     auto *freeShop = addButton(this, u"freeShopButton"_s, u"&Свободный Shop ID"_s, QRect(200, 62, 137, 25));
     auto *shopNote = addLabel(this, QString(), QRect(344, 66, 420, 18));
-    shopNote->setObjectName(u"shopNote"_s);
+    shopNote->setObjectName(u"shopIdNote"_s);
     for (QLabel *note : {npcNote, shopNote})
         note->setTextFormat(Qt::PlainText);
     new KeyOnServer(m_shell, m_npcEdit, "npc", "id", ScriptKeys::npcIds,

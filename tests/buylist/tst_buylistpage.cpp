@@ -28,6 +28,7 @@ struct Window : TestWindow
 {
     template<typename T = QWidget>
     T *control(const QString &name) const { return find<T>(form.get(), name); }
+
     RecordGrid *catalogue() const { return control<RecordGrid>(u"NextGrid2"_s); }
     RecordGrid *contents() const { return control<RecordGrid>(u"NextGrid3"_s); }
     QString text(const QString &name) const { return control<QLineEdit>(name)->text(); }
@@ -322,6 +323,25 @@ private Q_SLOTS:
         QCOMPARE(w.text(u"itemidEdit"_s), u"6"_s);
         keys({Qt::Key_A}, Qt::ControlModifier);
         QCOMPARE(w.pane().at(1), u"INSERT INTO `merchant_buylists` VALUES (6,300,600,11,-1,-1,0,0);"_s);
+    }
+
+    // vosteltrade links the shops 600, 601 and 603; NPC 7001 is on the server, 7004 is not.
+    void shopLinkPageSaysWhatIsTaken()
+    {
+        Window w;
+        typeInto(w.control(u"Edit4"_s), u"vosteltrade"_s);
+        click(w.control(u"Button1"_s));
+        auto *npcNote = w.control<QLabel>(u"npcIdNote"_s);
+        auto *shopNote = w.control<QLabel>(u"shopIdNote"_s);
+        typeInto(w.control(u"npcEdit"_s), u"7001"_s);
+        QTRY_COMPARE(npcNote->text(), u"NPC 7001 есть на сервере"_s);
+        typeInto(w.control(u"npcEdit"_s), u"7004"_s);
+        QTRY_COMPARE(npcNote->text(), u"NPC с таким ID на сервере нет"_s);
+        typeInto(w.control(u"shopidEdit"_s), u"600"_s);
+        QTRY_COMPARE(shopNote->text(), u"Shop ID 600 занят на сервере (свободный: 602)"_s);
+        click(w.control(u"freeShopButton"_s));
+        QCOMPARE(w.text(u"shopidEdit"_s), u"602"_s);
+        QCOMPARE(shopNote->text(), u"Shop ID свободен"_s);
     }
 
     // The fixture's vosteltrade shop 600 sells 6 goods in the orders 1, 2, 3, 5, 7, 10 (item 99 is in no
