@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class ScriptEntries;
 class QWidget;
 
 // What a page may ask of the main window: the activity log, the shared time
@@ -23,6 +24,8 @@ public:
     // The SQL pane's lines as they stand: this run's generated blocks. A shell
     // without a pane has none.
     virtual QStringList scriptLines() const { return {}; }
+    // The script's blocks; the SQL pane and the editor follow every change of them.
+    virtual ScriptEntries &scriptEntries() = 0;
     // The ShopRowIndex of the buylist: index of the last row added to the shop contents grid.
     virtual int &ShopRowIndex() = 0;
     // Parent for dialogs and message boxes.

@@ -143,7 +143,7 @@ private Q_SLOTS:
                                                 u"NextGrid2"_s, u"typesortEdit"_s, u"gradesortEdit"_s, u"sellsortEdit"_s,
                                                 u"itemidEdit"_s, u"priceEdit"_s, u"CheckBox1"_s, u"Button6"_s,
                                                 u"NextGrid3"_s};
-        QTest::newRow("Правка") << 4 << QStringList{u"Button8"_s, u"Button9"_s, u"SynMemo1"_s};
+        QTest::newRow("Правка") << 4 << QStringList{u"Button8"_s, u"Button10"_s, u"Button9"_s, u"SynMemo1"_s};
     }
     void tabOrderOfThePages()
     {

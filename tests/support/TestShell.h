@@ -2,6 +2,7 @@
 
 #include "PrivateConfig.h"
 
+#include "base/ScriptEntries.h"
 #include "db/Connection.h"
 #include "db/DbShell.h"
 #include "ssh/SshRoute.h"
@@ -28,7 +29,8 @@ public:
         script.append(statement);
         script.append(QString());
     }
-    QStringList scriptLines() const override { return script; }
+    QStringList scriptLines() const override { return script + entries.paneLines(); }
+    ScriptEntries &scriptEntries() override { return entries; }
     DbConnection &connection() override { return db; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return nullptr; }
@@ -36,6 +38,7 @@ public:
     PrivateConfig config;
     QStringList log;
     QStringList script;
+    ScriptEntries entries;
     int refreshes = 0;
     DbConnection db;
     // The tunnel for page tests that connect through one.
