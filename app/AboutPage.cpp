@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "base/Guard.h"
+#include "base/PageStretch.h"
 #include "base/TextFile.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,8 @@ AboutPage::AboutPage(const QString &exitFolder, QWidget *parent)
     auto *panel = new QLabel(this);
     panel->setObjectName(u"AboutPanel"_s);
     panel->setGeometry(16, 16, 817, 430);
+    // The text wraps into what the window gives it.
+    (new PageStretch(this))->add(panel, {0, 1, 0, 1});
     panel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     panel->setWordWrap(true);
     panel->setTextFormat(Qt::RichText);

@@ -8,6 +8,7 @@
 #include "db/DbShell.h"
 #include "base/TextFile.h"
 #include "base/FormControls.h"
+#include "base/PageStretch.h"
 #include "check/EditorCheck.h"
 #include "check/ScriptCheck.h"
 #include "db/WorkRunner.h"
@@ -26,19 +27,25 @@ EditorPage::EditorPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {
-    m_editor = new SqlEditor(this);
-    m_editor->setObjectName(u"SynMemo1"_s);
-    m_editor->setGeometry(8, 8, 825, 417);
+    // The editor takes Tab as a character: the buttons are made first, so Tab reaches them before it.
     m_button8 = addButton(this, u"Button8"_s, u"Сохранить"_s, QRect(8, 432, 75, 25));
     connect(m_button8, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button8Click(); }); });
     m_button8->setToolTip(u"Ctrl+S"_s);
     m_button10 = addButton(this, u"Button10"_s, u"Открыть"_s, QRect(91, 432, 75, 25));
     m_button10->setToolTip(u"Ctrl+O"_s);
     connect(m_button10, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button10Click(); }); });
-    m_open = std::make_unique<ScriptOpen>(m_shell, *m_editor, *this);
     m_button9 = addButton(this, u"Button9"_s, u"Проверить"_s, QRect(174, 432, 75, 25));
     connect(m_button9, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button9Click(); }); });
-
+    m_editor = new SqlEditor(this);
+    m_editor->setObjectName(u"SynMemo1"_s);
+    m_editor->setGeometry(8, 8, 825, 417);
+    m_open = std::make_unique<ScriptOpen>(m_shell, *m_editor, *this);
+    // The editor takes what the window gains; the buttons stay below it.
+    auto *stretch = new PageStretch(this);
+    stretch->add(m_editor, {0, 1, 0, 1});
+    stretch->add(m_button8, {0, 0, 1, 0});
+    stretch->add(m_button9, {0, 0, 1, 0});
+    stretch->add(m_button10, {0, 0, 1, 0});
 }
 
 EditorPage::~EditorPage() = default;

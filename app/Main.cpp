@@ -2,6 +2,7 @@
 
 #include "app/AboutPage.h"
 #include "app/EditorPage.h"
+#include "app/KeyboardRoad.h"
 #include "app/runend/ConnectionAtExit.h"
 #include "app/runend/ExitFileRescue.h"
 #include "app/runend/ExitFiles.h"
@@ -13,6 +14,7 @@
 #include "base/LogTexts.h"
 #include "base/ScriptEntries.h"
 #include "app/TextPane.h"
+#include "app/WindowGrowth.h"
 #include "base/TimeTexts.h"
 #include "buylist/BuylistPage.h"
 #include "db/Connection.h"
@@ -62,6 +64,7 @@ TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Quenmark"_s);
     resize(kClientWidth, kClientHeight);
+    setMinimumSize(WindowGrowth::smallest);
     buildPages();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -88,6 +91,7 @@ void TForm1::buildPages()
     m_sshConnectRoute = std::make_unique<SshConnectRoute>(*m_sshRoute, *sshGroup, *m_connection);
     m_connectionPage->setRoute(m_sshConnectRoute.get(), sshGroup);
     addPage(m_pageControl1, m_connectionPage, u"TabSheet1"_s, u"Соединение"_s);
+    startKeyboardRoad(*m_connectionPage);
     m_npcPage = new NpcPage(*this);
     addPage(m_pageControl1, m_npcPage, u"TabSheet2"_s, u"Создание NPC"_s);
     m_shopPage = new ShopPage(*this);
@@ -202,6 +206,12 @@ void TForm1::saveExitFiles(const QString &stamp, bool interactive)
         ExitFileRescue::tellAndOffer(this, outcome, logLines, scriptLines);
 }
 
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    WindowGrowth::layOut(m_pageControl1, m_pageControl2, size());
+}
+
 void TForm1::closeEvent(QCloseEvent *event)
 {
     FormClose(true);
@@ -222,6 +232,11 @@ const QString &TForm1::refreshTimeStr()
 void TForm1::AppendScriptBlock(const QString &comment, const QString &statement)
 {
     m_scriptEntries->append({ScriptEntry{EntryKind::Other, {comment, statement}, {}}});
+}
+
+QStringList TForm1::scriptLines() const
+{
+    return m_memo2->lines();
 }
 
 DbConnection &TForm1::connection()

@@ -50,6 +50,7 @@ public:
     const QString &refreshTimeStr() override;
     const QString &TimeStr() const override { return m_timeStr; }
     void AppendScriptBlock(const QString &comment, const QString &statement) override;
+    QStringList scriptLines() const override;
     ScriptEntries &scriptEntries() override { return *m_scriptEntries; }
     DbConnection &connection() override;
     int &ShopRowIndex() override { return m_shopRowIndex; }
@@ -64,6 +65,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildPages();

@@ -57,3 +57,13 @@ QRadioButton *addRadioButton(QWidget *parent, const QString &name, const QString
 {
     return addCaptioned<QRadioButton>(parent, name, caption, geometry);
 }
+
+void chainTabOrder(std::initializer_list<QWidget *> widgets)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *widget : widgets) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}

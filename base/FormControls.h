@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QString>
 
+#include <initializer_list>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -17,4 +19,8 @@ QLineEdit *addLabelledEdit(QWidget *parent, const QString &name, const QString &
 QLabel *addLabel(QWidget *parent, const QString &text, const QRect &geometry);
 QPushButton *addButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry);
 QCheckBox *addCheckBox(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry);
+// Tab goes through the widgets in this order. The first one must come first
+// among them in the order the page made them: the page's own chain is cut at
+// the page when it goes into the window.
+void chainTabOrder(std::initializer_list<QWidget *> widgets);
 QRadioButton *addRadioButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry);

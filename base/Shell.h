@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class ScriptEntries;
 class QWidget;
@@ -20,6 +21,9 @@ public:
     virtual const QString &TimeStr() const = 0;
     // Comment line, statement line and an empty line, appended to the SQL pane.
     virtual void AppendScriptBlock(const QString &comment, const QString &statement) = 0;
+    // The SQL pane's lines as they stand: this run's generated blocks. A shell
+    // without a pane has none.
+    virtual QStringList scriptLines() const { return {}; }
     // The script's blocks; the SQL pane and the editor follow every change of them.
     virtual ScriptEntries &scriptEntries() = 0;
     // The ShopRowIndex of the buylist: index of the last row added to the shop contents grid.

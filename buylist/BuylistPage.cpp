@@ -8,6 +8,7 @@
 #include "buylist/ContentsEntries.h"
 #include "buylist/CtrlAShortcut.h"
 #include "buylist/OrderNumber.h"
+#include "buylist/ShopOnServer.h"
 #include "buylist/PastedItems.h"
 #include "buylist/ScriptReading.h"
 #include "base/EntryLogTexts.h"
@@ -15,7 +16,7 @@
 #include "db/GridLoad.h"
 #include "base/FormControls.h"
 #include "grid/RecordGrid.h"
-#include "grid/RecordGridFilter.h"
+#include "grid/FilterBoxes.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -39,6 +40,7 @@ BuylistPage::BuylistPage(DbShell &shell, QWidget *parent)
 {
     buildForm();
     buildCatalogue();
+    watchServer();
     for (QWidget *control : std::initializer_list<QWidget *>{
              m_nextGrid2, m_nextGrid3, m_button5, m_button6, m_shopEdit, m_itemidEdit, m_priceEdit, m_orderEdit,
              m_search, m_typesortEdit, m_gradesortEdit, m_sellsortEdit, m_radioButton1, m_radioButton2,
@@ -146,18 +148,12 @@ void BuylistPage::buildCatalogue()
     connect(m_nextGrid2, &RecordGrid::OnCellDblClick, this,
             [this](int col, int row) { runGuarded(window(), [=, this] { NextGrid2CellDblClick(col, row); }); });
 
-    watchFilter(m_search, 2);
-    watchFilter(m_typesortEdit, 1);
-    watchFilter(m_gradesortEdit, 3);
-    watchFilter(m_sellsortEdit, 5);
-}
-
-void BuylistPage::watchFilter(QLineEdit *box, int column)
-{
     // searchChange, typesortEditChange, gradesortEditChange, sellsortEditChange
-    connect(box, &QLineEdit::textChanged, this, [this, column](const QString &text) {
-        runGuarded(window(), [&, this] { FilterRows(*m_nextGrid2, column, text); });
-    });
+    m_filters = new FilterBoxes(*m_nextGrid2, this);
+    m_filters->watch(m_search, 2);
+    m_filters->watch(m_typesortEdit, 1);
+    m_filters->watch(m_gradesortEdit, 3);
+    m_filters->watch(m_sellsortEdit, 5);
 }
 
 // A reopened script: its entries in the grid, and the shop of its last entry
@@ -193,6 +189,8 @@ void BuylistPage::Button5Click()
                                : m_radioButton2->isChecked() ? CatalogueKind::Armor
                                                              : CatalogueKind::Weapon;
     LoadTable(*m_nextGrid2, m_shell, catalogueQuery(kind), catalogueTable(kind));
+    m_filters->reapply();
+    m_shopOnServer->nameFromCatalogue();
 }
 
 void BuylistPage::NextGrid2CellDblClick(int, int row)

@@ -6,6 +6,8 @@
 
 class ContentsEntries;
 class CtrlAShortcut;
+class FilterBoxes;
+class ShopOnServer;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -45,7 +47,7 @@ private:
     void continueScript();
     void buildForm();
     void buildCatalogue();
-    void watchFilter(QLineEdit *box, int column);
+    void watchServer();
 
     DbShell &m_shell;
     CtrlAShortcut *m_shortcut;
@@ -70,4 +72,6 @@ private:
     QLineEdit *m_gradesortEdit = nullptr;
     QLineEdit *m_sellsortEdit = nullptr;
     RecordGrid *m_nextGrid2 = nullptr;
+    FilterBoxes *m_filters = nullptr;
+    ShopOnServer *m_shopOnServer = nullptr;
 };

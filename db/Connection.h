@@ -68,6 +68,9 @@ public:
     // *refusal (when given) says why.
     int selectDatabase(const QString &name, QString *refusal = nullptr);
 
+    // Whether a work runs on the connection now (it takes no other meanwhile).
+    bool busy() const { return m_activeWork != nullptr; }
+
     // 1 once a connect has succeeded, for the rest of the object's life.
     int Connected() const { return m_connected; }
 

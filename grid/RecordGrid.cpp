@@ -485,6 +485,14 @@ void RecordGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Right:
         moveSelection(0, 1);
         break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A pick from the keyboard, as a double-click on the selected cell.
+        if (m_selectedRow >= 0 && m_model->viewRow(m_selectedRow) >= 0)
+            Q_EMIT OnCellDblClick(m_selectedColumn, m_selectedRow);
+        else
+            event->ignore();
+        return;
     case Qt::Key_Home:
         if (ctrl)
             moveSelection(-RowCount(), 0);
@@ -510,6 +518,11 @@ void RecordGrid::keyPressEvent(QKeyEvent *event)
 void RecordGrid::focusInEvent(QFocusEvent *event)
 {
     QTableView::focusInEvent(event);
+    // Reached by Tab, the grid offers its first shown row, so that the keys
+    // can move and pick from there; a shown selection stays.
+    const bool byTab = event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (byTab && m_model->rowCount() > 0 && (m_selectedRow < 0 || m_model->viewRow(m_selectedRow) < 0))
+        selectCell(m_selectedColumn < 0 ? 0 : m_selectedColumn, m_model->storeRow(0));
     viewport()->update();
 }
 

@@ -3,8 +3,12 @@
 #include "base/Guard.h"
 #include "base/LogTexts.h"
 #include "base/ScriptText.h"
+#include "base/PageStretch.h"
+#include "base/ScriptKeys.h"
+#include "base/SearchBox.h"
 #include "db/DbShell.h"
 #include "db/GridLoad.h"
+#include "db/KeyOnServer.h"
 #include "npc/NpcStatement.h"
 #include "npc/TemplateOrder.h"
 #include "base/FormControls.h"
@@ -24,7 +28,7 @@ namespace {
 
 // The template query; its select list is the grid's column order.
 constexpr char templateQuery[] =
-    "SELECT idTemplate, name, class, collision_radius,collision_height, sex, aggro, rhand, lhand, armor FROM npc";
+    "SELECT idTemplate, name, class, collision_radius,collision_height, sex, aggro, rhand, lhand, armor, level FROM npc";
 
 // Template grid columns that hold what a pick copies.
 enum TemplateColumn {
@@ -37,6 +41,7 @@ enum TemplateColumn {
     ColRhand = 7,
     ColLhand = 8,
     ColArmor = 9,
+    ColLevel = 10,
 };
 
 QList<GridColumn> templateColumns()
@@ -54,6 +59,7 @@ QList<GridColumn> templateColumns()
         {u"rhand"_s, 40},
         {u"lhand"_s, 40},
         {u"armor"_s, 40},
+        {u"level"_s, 40},
     };
 }
 
@@ -71,8 +77,14 @@ NpcPage::NpcPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {
-    buildForm();
+    // The browser first: Tab follows the road, load, search and pick a template, then the form from the id on.
     buildBrowser();
+    buildForm();
+    chainTabOrder({m_button2, m_edit5, m_nextGrid1, m_idEdit, m_freeIdButton, m_idtEdit, m_classEdit, m_nameEdit,
+                   m_titleEdit, m_crEdit, m_chEdit, m_levelEdit, m_male, m_female, m_rhandEdit, m_lhandEdit,
+                   m_armorEdit, m_undead, m_button3});
+    // The form keeps its size; the template grid takes what the window gains.
+    (new PageStretch(this))->add(m_nextGrid1, {0, 1, 0, 1});
 }
 
 // Right half (x 424 to 841): load button, search box and the template grid.
@@ -80,6 +92,7 @@ void NpcPage::buildBrowser()
 {
     m_button2 = addButton(this, u"Button2"_s, u"Загрузить"_s, QRect(424, 8, 89, 25));
     m_edit5 = addLabelledEdit(this, u"Edit5"_s, u"Поиск"_s, QRect(616, 10, 225, 21));
+    makeSearchBox(m_edit5);
 
     m_nextGrid1 = new RecordGrid(this);
     m_nextGrid1->setObjectName(u"NextGrid1"_s);
@@ -133,11 +146,24 @@ void NpcPage::buildForm()
 
     m_button3 = addButton(m_group, u"Button3"_s, u"Добавить"_s, QRect((401 - 75) / 2, 304, 75, 25));
     connect(m_button3, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button3Click(); }); });
+
+    // Whether the id is taken on the server, and a free one at a key press.
+    m_freeIdButton = addButton(m_group, u"freeIdButton"_s, u"&Свободный ID"_s, QRect(leftEditX, 252, leftEditWidth, 23));
+    m_idNote = addLabel(m_group, QString(), QRect(16, 280, 369, 18));
+    m_idNote->setObjectName(u"idNote"_s);
+    m_idNote->setTextFormat(Qt::PlainText);
+    new KeyOnServer(m_shell, m_idEdit, "npc", "id", ScriptKeys::npcIds,
+                    {u"ID %1 занят на сервере (свободный: %2)"_s, u"ID %1 занят в скрипте (свободный: %2)"_s,
+                     u"ID свободен"_s},
+                    m_idNote, m_freeIdButton, this);
 }
 
 void NpcPage::Button2Click()
 {
     LoadTable(*m_nextGrid1, m_shell, QByteArray(templateQuery), u"npc"_s);
+    // The search box applies to the new rows as well.
+    if (!m_edit5->text().isEmpty())
+        Edit5Change();
 }
 
 void NpcPage::Edit5Change()
@@ -156,8 +182,10 @@ void NpcPage::NextGrid1CellDblClick(int /*col*/, int row)
     m_rhandEdit->setText(grid.Cells(ColRhand, row));
     m_lhandEdit->setText(grid.Cells(ColLhand, row));
     m_armorEdit->setText(grid.Cells(ColArmor, row));
+    // The level too: a statement with an empty level is refused by a server in strict mode.
+    m_levelEdit->setText(grid.Cells(ColLevel, row));
     // A class name wider than its box shows its beginning, not its tail.
-    for (QLineEdit *box : {m_idtEdit, m_classEdit, m_crEdit, m_chEdit, m_rhandEdit, m_lhandEdit, m_armorEdit})
+    for (QLineEdit *box : {m_idtEdit, m_classEdit, m_crEdit, m_chEdit, m_levelEdit, m_rhandEdit, m_lhandEdit, m_armorEdit})
         box->setCursorPosition(0);
     (female ? m_female : m_male)->setChecked(true);
 }

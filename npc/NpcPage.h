@@ -4,6 +4,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -44,6 +45,8 @@ public:
     QLineEdit *armorEdit() const { return m_armorEdit; }
     QCheckBox *Undead() const { return m_undead; }
     QPushButton *Button3() const { return m_button3; }
+    QPushButton *freeIdButton() const { return m_freeIdButton; }
+    QLabel *idNote() const { return m_idNote; }
 
 private:
     void buildBrowser();
@@ -71,4 +74,6 @@ private:
     QLineEdit *m_armorEdit = nullptr;
     QCheckBox *m_undead = nullptr;
     QPushButton *m_button3 = nullptr;
+    QPushButton *m_freeIdButton = nullptr;
+    QLabel *m_idNote = nullptr;
 };

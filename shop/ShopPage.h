@@ -4,7 +4,7 @@
 
 class QLineEdit;
 class QPushButton;
-class Shell;
+class DbShell;
 
 // The page "Shop ID": two numbers typed by the operator become the statement
 // that links a merchant NPC to a shop.
@@ -13,12 +13,14 @@ class ShopPage : public QWidget
     Q_OBJECT
 
 public:
-    explicit ShopPage(Shell &shell, QWidget *parent = nullptr);
+    explicit ShopPage(DbShell &shell, QWidget *parent = nullptr);
 
     void Button4Click();
 
 private:
-    Shell &m_shell;
+    void watchKeysOnServer();
+
+    DbShell &m_shell;
     QLineEdit *m_npcEdit;
     QLineEdit *m_shopidEdit;
     QPushButton *m_button4;

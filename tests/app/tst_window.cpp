@@ -123,6 +123,92 @@ private Q_SLOTS:
         QVERIFY(!(w.form->windowFlags() & Qt::WindowMaximizeButtonHint));
     }
 
+    // The order Tab takes through each page from the first control of its road;
+    // it ends where it comes round, or in the editor, which takes Tab as a character.
+    void tabOrderOfThePages_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("order");
+        QTest::newRow("Соединение") << 0
+                                    << QStringList{u"Edit1"_s, u"portEdit"_s, u"Edit2"_s, u"Edit3"_s, u"rememberPassword"_s,
+                                                   u"Edit4"_s, u"Button1"_s, u"tlsMode"_s, u"compressed"_s, u"SshGroup"_s};
+        QTest::newRow("Создание NPC")
+            << 1
+            << QStringList{u"Button2"_s, u"Edit5"_s, u"NextGrid1"_s, u"idEdit"_s, u"freeIdButton"_s, u"idtEdit"_s,
+                           u"classEdit"_s, u"nameEdit"_s, u"titleEdit"_s, u"crEdit"_s, u"chEdit"_s, u"levelEdit"_s,
+                           u"Male"_s, u"rhandEdit"_s, u"lhandEdit"_s, u"armorEdit"_s, u"Undead"_s, u"Button3"_s};
+        QTest::newRow("Shop ID") << 2 << QStringList{u"npcEdit"_s, u"shopidEdit"_s, u"freeShopButton"_s, u"Button4"_s};
+        QTest::newRow("BuyList") << 3
+                                 << QStringList{u"shopEdit"_s, u"orderEdit"_s, u"Button5"_s, u"RadioButton1"_s, u"search"_s,
+                                                u"NextGrid2"_s, u"typesortEdit"_s, u"gradesortEdit"_s, u"sellsortEdit"_s,
+                                                u"itemidEdit"_s, u"priceEdit"_s, u"CheckBox1"_s, u"Button6"_s,
+                                                u"NextGrid3"_s};
+        QTest::newRow("Правка") << 4 << QStringList{u"Button8"_s, u"Button10"_s, u"Button9"_s, u"SynMemo1"_s};
+    }
+    void tabOrderOfThePages()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, order);
+        Window w;
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        // The road starts in the host box.
+        QCOMPARE(QApplication::focusWidget(), find(w.form.get(), u"Edit1"_s));
+        auto *pages = find<QTabWidget>(w.form.get(), u"PageControl1"_s);
+        pages->setCurrentIndex(page);
+        QWidget *first = find(w.form.get(), order.first());
+        first->setFocus(Qt::TabFocusReason);
+        QStringList seen{first->objectName()};
+        for (QWidget *now = first; seen.size() <= order.size();) {
+            QTest::keyClick(now, Qt::Key_Tab);
+            QWidget *next = QApplication::focusWidget();
+            if (next == first || next == now || !pages->widget(page)->isAncestorOf(next))
+                break;
+            seen << next->objectName();
+            now = next;
+        }
+        QCOMPARE(seen, order);
+    }
+
+    // The grids and the editor take what the window gains or loses; the forms keep their
+    // size; the panes' tabs stay in view; back at the default size every size is the default one.
+    void pagesGrowWithTheWindow_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("maximised on 1920x1080") << QSize(1920, 1050);
+        QTest::newRow("on a 1024x600 screen") << QSize(1024, 570);
+        QTest::newRow("back to the default") << QSize(857, 625);
+    }
+    void pagesGrowWithTheWindow()
+    {
+        QFETCH(QSize, size);
+        Window w;
+        w.form->resize(1500, 900);
+        w.form->resize(size);
+        const int dx = size.width() - 857;
+        const int dy = size.height() - 625;
+        QCOMPARE(w.form->size(), size);
+        auto *pages = find<QTabWidget>(w.form.get(), u"PageControl1"_s);
+        auto *panes = find<QTabWidget>(w.form.get(), u"PageControl2"_s);
+        QCOMPARE(panes->geometry(), QRect(0, 496 + dy, size.width(), 129));
+        QCOMPARE(pages->geometry(), QRect(0, 0, size.width(), 497 + dy));
+        QCOMPARE(find(w.form.get(), u"NextGrid1"_s)->size(), QSize(417 + dx, 425 + dy));
+        QCOMPARE(find(w.form.get(), u"SynMemo1"_s)->size(), QSize(825 + dx, 417 + dy));
+        QCOMPARE(find(w.form.get(), u"Button8"_s)->pos(), QPoint(8, 432 + dy));
+        QCOMPARE(find(w.form.get(), u"NextGrid2"_s)->size().width(), 417 + qRound(dx / 2.0));
+        QCOMPARE(find(w.form.get(), u"NextGrid3"_s)->size().height(), 289 + dy);
+        QCOMPARE(find(w.form.get(), u"GroupBox1"_s)->size(), QSize(401, 345));
+        // Nothing stands beyond its page.
+        for (int page = 0; page < pages->count(); ++page) {
+            pages->setCurrentIndex(page);
+            QApplication::processEvents();
+            const QRect inside = pages->widget(page)->rect();
+            for (QWidget *child : pages->widget(page)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (child->isVisibleTo(pages->widget(page)))
+                    QVERIFY2(inside.contains(child->geometry()), qPrintable(child->objectName()));
+        }
+    }
+
     void assistiveToolsFindTheMainWindow()
     {
         Window w;

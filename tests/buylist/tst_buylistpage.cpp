@@ -3,6 +3,8 @@
 
 #include "app/Main.h"
 #include "app/TextPane.h"
+#include "base/LogTexts.h"
+#include "db/ServerLookup.h"
 #include "grid/RecordGrid.h"
 #include "editor/SqlEditor.h"
 
@@ -29,6 +31,7 @@ struct Window : TestWindow
 {
     template<typename T = QWidget>
     T *control(const QString &name) const { return find<T>(form.get(), name); }
+
     RecordGrid *catalogue() const { return control<RecordGrid>(u"NextGrid2"_s); }
     RecordGrid *contents() const { return control<RecordGrid>(u"NextGrid3"_s); }
     QString text(const QString &name) const { return control<QLineEdit>(name)->text(); }
@@ -207,9 +210,18 @@ private Q_SLOTS:
         QCOMPARE(w.log().last(), w.form->TimeStr() + u"  Таблица \"armor\" загружена"_s);
         QCOMPARE(w.catalogue()->Cells(1, w.rowOfItem(u"1"_s)), u"light"_s);
         QCOMPARE(w.catalogue()->Cells(2, w.rowOfItem(u"1"_s)), u"Кожаная куртка"_s);
+        // The box still holding "s" applies to the new rows as well; Esc empties it and shows them all.
+        QCOMPARE(w.text(u"gradesortEdit"_s), u"s"_s);
+        int hidden = 0;
+        for (int row = 0; row < w.catalogue()->RowCount(); ++row) {
+            QCOMPARE(w.catalogue()->rowVisible(row), w.catalogue()->Cells(3, row).contains(u's', Qt::CaseInsensitive));
+            hidden += w.catalogue()->rowVisible(row) ? 0 : 1;
+        }
+        QVERIFY(hidden > 0);
+        QTest::keyClick(w.control(u"gradesortEdit"_s), Qt::Key_Escape);
+        QCOMPARE(w.text(u"gradesortEdit"_s), QString());
         for (int row = 0; row < w.catalogue()->RowCount(); ++row)
             QVERIFY(w.catalogue()->rowVisible(row));
-        QCOMPARE(w.text(u"gradesortEdit"_s), u"s"_s);
     }
 
     void entryWithoutPickOrNumberFails()
@@ -442,6 +454,139 @@ private Q_SLOTS:
         QCOMPARE(w.contents()->RowCount(), entries);
         // The search box kept its text unselected: Ctrl+A is the shortcut, not select-all.
         QVERIFY(!w.control<QLineEdit>(u"search"_s)->hasSelectedText());
+    }
+
+    // Connect, pick a template, add goods: keys only, from the box the window starts in.
+    void theRoadWithoutTheMouse()
+    {
+        Window w;
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+        const auto focused = [] { return QApplication::focusWidget(); };
+        const auto keys = [&](std::initializer_list<Qt::Key> list, Qt::KeyboardModifiers modifiers = {}) {
+            for (const Qt::Key key : list)
+                QTest::keyClick(focused(), key, modifiers);
+        };
+        const auto type = [&](const QString &text) {
+            for (const QChar ch : text)
+                QTest::sendKeyEvent(QTest::Click, focused(), Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        };
+        QCOMPARE(focused(), w.control(u"Edit1"_s));
+        keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Tab});
+        QCOMPARE(focused(), w.control(u"Edit4"_s));
+        type(u"vosteltrade"_s);
+        keys({Qt::Key_Backtab, Qt::Key_Backtab});
+        keys({Qt::Key_Return});
+        QVERIFY(w.log().contains(LogTexts::connected(w.form->TimeStr())));
+
+        // The template page: load, search, pick with Enter.
+        keys({Qt::Key_Tab}, Qt::ControlModifier);
+        QCOMPARE(focused(), w.control(u"Button2"_s));
+        keys({Qt::Key_Space, Qt::Key_Tab});
+        type(u"Мила"_s);
+        keys({Qt::Key_Tab, Qt::Key_Return});
+        QCOMPARE(w.text(u"idtEdit"_s), u"7002"_s);
+        QCOMPARE(w.text(u"levelEdit"_s), u"52"_s);
+        keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space});
+        QCOMPARE(w.text(u"idEdit"_s), u"7007"_s); // after the highest taken, the box being empty
+
+        // The buylist: the shop, the load, the search, the pick and Ctrl+A.
+        keys({Qt::Key_Tab, Qt::Key_Tab}, Qt::ControlModifier);
+        QCOMPARE(focused(), w.control(u"shopEdit"_s));
+        type(u"600"_s);
+        QTRY_COMPARE(w.text(u"orderEdit"_s), u"11"_s);
+        keys({Qt::Key_Tab, Qt::Key_Tab, Qt::Key_Space});
+        QVERIFY(w.catalogue()->RowCount() > 0);
+        // The shop's goods, looked up before the load, take their names from the catalogue now loaded.
+        QCOMPARE(w.control<RecordGrid>(u"ShopGoodsGrid"_s)->Cells(1, 0), u"Короткий меч"_s);
+        keys({Qt::Key_Tab, Qt::Key_Tab});
+        QCOMPARE(focused(), w.control(u"search"_s));
+        type(u"Копь"_s);
+        keys({Qt::Key_Tab, Qt::Key_Return});
+        QCOMPARE(w.text(u"itemidEdit"_s), u"6"_s);
+        keys({Qt::Key_A}, Qt::ControlModifier);
+        QCOMPARE(w.pane().at(1), u"INSERT INTO `merchant_buylists` VALUES (6,300,600,11,-1,-1,0,0);"_s);
+    }
+
+    // vosteltrade links the shops 600, 601 and 603; NPC 7001 is on the server, 7004 is not.
+    void shopLinkPageSaysWhatIsTaken()
+    {
+        Window w;
+        typeInto(w.control(u"Edit4"_s), u"vosteltrade"_s);
+        click(w.control(u"Button1"_s));
+        auto *npcNote = w.control<QLabel>(u"npcIdNote"_s);
+        auto *shopNote = w.control<QLabel>(u"shopIdNote"_s);
+        typeInto(w.control(u"npcEdit"_s), u"7001"_s);
+        QTRY_COMPARE(npcNote->text(), u"NPC 7001 есть на сервере"_s);
+        typeInto(w.control(u"npcEdit"_s), u"7004"_s);
+        QTRY_COMPARE(npcNote->text(), u"NPC с таким ID на сервере нет"_s);
+        typeInto(w.control(u"shopidEdit"_s), u"600"_s);
+        QTRY_COMPARE(shopNote->text(), u"Shop ID 600 занят на сервере (свободный: 602)"_s);
+        click(w.control(u"freeShopButton"_s));
+        QCOMPARE(w.text(u"shopidEdit"_s), u"602"_s);
+        QCOMPARE(shopNote->text(), u"Shop ID свободен"_s);
+    }
+
+    // The fixture's vosteltrade shop 600 sells 6 goods in the orders 1, 2, 3, 5, 7, 10 (item 99 is in no
+    // catalogue); shop 602 sells nothing.
+    void shopOnServerGivesTheNextOrder_data()
+    {
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<QString>("shop");
+        QTest::addColumn<int>("entriesBefore"); // this run's entries for the shop, orders 11, 12, ...
+        QTest::addColumn<QString>("order");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("goods");
+        const QString six = u"на сервере товаров: 6, order до 10"_s;
+        QTest::newRow("gaps on the server: after the highest") << true << u"600"_s << 0 << u"11"_s << six << 6;
+        QTest::newRow("this run's entries count too") << true << u"600"_s << 3 << u"14"_s << six << 6;
+        QTest::newRow("free shop") << true << u"602"_s << 0 << u"1"_s << u"свободен: на сервере товаров нет"_s << 0;
+        QTest::newRow("not a number") << true << u"6x"_s << 0 << u"1"_s << u"Shop ID — не число"_s << 0;
+        QTest::newRow("no connection: nothing said") << false << u"600"_s << 0 << u"1"_s << QString() << 0;
+    }
+    void shopOnServerGivesTheNextOrder()
+    {
+        QFETCH(bool, connected);
+        QFETCH(QString, shop);
+        QFETCH(int, entriesBefore);
+        QFETCH(QString, order);
+        QFETCH(QString, note);
+        QFETCH(int, goods);
+        Window w;
+        auto *shopNote = w.control<QLabel>(u"shopNote"_s);
+        auto *server = w.control<RecordGrid>(u"ShopGoodsGrid"_s);
+        if (connected) {
+            typeInto(w.control(u"Edit4"_s), u"vosteltrade"_s);
+            w.connectAndLoad();
+        }
+        if (entriesBefore > 0) {
+            typeInto(w.control(u"shopEdit"_s), shop);
+            QTRY_COMPARE(w.text(u"orderEdit"_s), u"11"_s);
+            for (int i = 0; i < entriesBefore; ++i)
+                click(w.control(u"Button6"_s));
+            typeInto(w.control(u"orderEdit"_s), u"1"_s);
+        }
+        typeInto(w.control(u"shopEdit"_s), shop);
+        QTest::qWait(ServerLookup::restMs + 100);
+        QTRY_COMPARE(shopNote->text(), note);
+        QCOMPARE(w.text(u"orderEdit"_s), order);
+        QCOMPARE(server->isVisible(), goods > 0);
+        QCOMPARE(server->RowCount(), goods);
+        if (goods == 0)
+            return;
+        // Beside the shop contents, not over them.
+        QVERIFY(server->geometry().left() > w.contents()->geometry().right());
+        QStringList first, last;
+        for (int col = 0; col < 4; ++col) {
+            first << server->Cells(col, 0);
+            last << server->Cells(col, goods - 1);
+        }
+        QCOMPARE(first, (QStringList{u"1"_s, u"Короткий меч"_s, u"120"_s, u"1"_s}));
+        QCOMPARE(last, (QStringList{u"99"_s, QString(), u"10"_s, u"10"_s}));
+        // The next entry takes the order shown, and nothing collides with the server's.
+        click(w.control(u"Button6"_s));
+        QVERIFY(w.pane().last().isEmpty());
+        QVERIFY(w.pane().at(w.pane().size() - 2).endsWith(u",600,"_s + order + u",-1,-1,0,0);"_s));
     }
 };
 

@@ -172,9 +172,10 @@ private Q_SLOTS:
             u"DROP DATABASE IF EXISTS npcnullid"_s,
             u"CREATE DATABASE npcnullid"_s,
             u"CREATE TABLE npcnullid.npc (idTemplate VARCHAR(8) NULL, name VARCHAR(20), class VARCHAR(20),"
-            " collision_radius INT, collision_height INT, sex VARCHAR(8), aggro INT, rhand INT, lhand INT, armor INT)"_s,
-            u"INSERT INTO npcnullid.npc VALUES ('7', 'a', 'b', 1, 2, 'male', 0, 0, 0, 0),"
-            " (NULL, 'c', 'd', 1, 2, 'male', 0, 0, 0, 0)"_s,
+            " collision_radius INT, collision_height INT, sex VARCHAR(8), aggro INT, rhand INT, lhand INT, armor INT,"
+            " level INT)"_s,
+            u"INSERT INTO npcnullid.npc VALUES ('7', 'a', 'b', 1, 2, 'male', 0, 0, 0, 0, 1),"
+            " (NULL, 'c', 'd', 1, 2, 'male', 0, 0, 0, 0, 1)"_s,
         };
         for (const QString &sql : setup)
             QCOMPARE(runSql(m_admin, sql), QStringList());
@@ -235,7 +236,8 @@ private Q_SLOTS:
             QVERIFY2(QRect(0, 0, 849, 471).contains(child->geometry()), qPrintable(child->objectName()));
 
         const QAbstractItemModel *model = page.NextGrid1()->model();
-        QCOMPARE(model->columnCount(), 10);
+        QCOMPARE(model->columnCount(), 11);
+        QCOMPARE(model->headerData(10, Qt::Horizontal, Qt::DisplayRole).toString(), u"level"_s);
         QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
                  Qt::AlignHCenter);
         QCOMPARE(page.NextGrid1()->sortedColumnStyle(), SortedColumnStyle::Darker);
@@ -279,10 +281,14 @@ private Q_SLOTS:
                 QVERIFY(grid.Cells(1, row).contains(u"Goblin"_s));
         }
 
-        // A reload shows everything although the box still holds text; the next key searches again.
+        // A reload applies the text the box still holds; Esc empties the box and shows every row.
         QTest::mouseClick(page.Button2(), Qt::LeftButton);
         QCOMPARE(page.Edit5()->text(), u"gOBLin"_s);
+        QCOMPARE(visibleRows(grid), goblins);
+        QTest::keyClick(page.Edit5(), Qt::Key_Escape);
+        QCOMPARE(page.Edit5()->text(), QString());
         QCOMPARE(visibleRows(grid), m_templateCount);
+        QTest::keyClicks(page.Edit5(), u"gOBLin"_s);
         QTest::keyClick(page.Edit5(), Qt::Key_Space);
         QCOMPARE(visibleRows(grid), goblins);
         QTest::keyClicks(page.Edit5(), u"x"_s);
@@ -305,14 +311,19 @@ private Q_SLOTS:
         QTest::addColumn<int>("clickColumn");
         QTest::addColumn<QStringList>("boxes"); // idt, class, c_r, c_h, rhand, lhand, armor
         QTest::addColumn<bool>("female");
+        QTest::addColumn<QString>("level");
         QTest::newRow("male template")
-            << u"31"_s << 0 << QStringList{u"31"_s, u"Merchant"_s, u"8.00"_s, u"23.00"_s, u"0"_s, u"0"_s, u"0"_s} << false;
+            << u"31"_s << 0 << QStringList{u"31"_s, u"Merchant"_s, u"8.00"_s, u"23.00"_s, u"0"_s, u"0"_s, u"0"_s} << false
+            << u"70"_s;
         QTest::newRow("female, clicked on the name")
-            << u"32"_s << 1 << QStringList{u"32"_s, u"Merchant"_s, u"7.00"_s, u"22.50"_s, u"0"_s, u"0"_s, u"0"_s} << true;
+            << u"32"_s << 1 << QStringList{u"32"_s, u"Merchant"_s, u"7.00"_s, u"22.50"_s, u"0"_s, u"0"_s, u"0"_s} << true
+            << u"50"_s;
         QTest::newRow("capital Female counts as male")
-            << u"33"_s << 5 << QStringList{u"33"_s, u"Blacksmith"_s, u"9.50"_s, u"25.00"_s, u"1"_s, u"2"_s, u"3"_s} << false;
+            << u"33"_s << 5 << QStringList{u"33"_s, u"Blacksmith"_s, u"9.50"_s, u"25.00"_s, u"1"_s, u"2"_s, u"3"_s} << false
+            << u"60"_s;
         QTest::newRow("equipped guard, clicked on aggro")
-            << u"34"_s << 6 << QStringList{u"34"_s, u"Guard"_s, u"11.00"_s, u"27.00"_s, u"101"_s, u"102"_s, u"0"_s} << false;
+            << u"34"_s << 6 << QStringList{u"34"_s, u"Guard"_s, u"11.00"_s, u"27.00"_s, u"101"_s, u"102"_s, u"0"_s} << false
+            << u"75"_s;
     }
     void pickCopiesTheTemplate()
     {
@@ -320,6 +331,7 @@ private Q_SLOTS:
         QFETCH(int, clickColumn);
         QFETCH(QStringList, boxes);
         QFETCH(bool, female);
+        QFETCH(QString, level);
         auto fixture = makePage();
         NpcPage &page = *fixture->page;
         QTest::mouseClick(page.Button2(), Qt::LeftButton);
@@ -328,7 +340,7 @@ private Q_SLOTS:
         page.idEdit()->setText(u"900"_s);
         page.nameEdit()->setText(u"Trader"_s);
         page.titleEdit()->setText(u"Shop"_s);
-        page.levelEdit()->setText(u"70"_s);
+        page.levelEdit()->setText(u"1"_s);
         page.Undead()->setChecked(true);
         (female ? page.Male() : page.Female())->setChecked(true);
 
@@ -349,7 +361,8 @@ private Q_SLOTS:
         QCOMPARE(page.idEdit()->text(), u"900"_s);
         QCOMPARE(page.nameEdit()->text(), u"Trader"_s);
         QCOMPARE(page.titleEdit()->text(), u"Shop"_s);
-        QCOMPARE(page.levelEdit()->text(), u"70"_s);
+        // The template's level, not left empty: a server in strict mode refuses an empty one.
+        QCOMPARE(page.levelEdit()->text(), level);
         QVERIFY(page.Undead()->isChecked());
         QCOMPARE(fixture->shell.log.size(), 1);
         QVERIFY(fixture->shell.script.isEmpty());
@@ -414,6 +427,46 @@ private Q_SLOTS:
             return;
         // The result was freed: the connection takes the next query.
         QCOMPARE(runSql(fixture->shell.db, u"SELECT 1"_s), QStringList{u"1"_s});
+    }
+
+    // vosteltrade's npc holds 7001-7003, 7005 and 7006.
+    void idOnServer_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("inScript"); // an id this run's script creates
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("free"); // what "Свободный ID" puts in the box
+        QTest::newRow("taken: the gap after it") << u"7001"_s << QString() << u"ID 7001 занят на сервере (свободный: 7004)"_s
+                                                 << u"7004"_s;
+        QTest::newRow("free") << u"7004"_s << QString() << u"ID свободен"_s << u"7004"_s;
+        QTest::newRow("taken by this run's script") << u"7004"_s << u"7004"_s
+                                                    << u"ID 7004 занят в скрипте (свободный: 7007)"_s << u"7007"_s;
+        QTest::newRow("empty box: after the highest") << QString() << QString() << QString() << u"7007"_s;
+        QTest::newRow("not a number") << u"70a"_s << QString() << u"не число"_s << u"7007"_s;
+    }
+    void idOnServer()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, inScript);
+        QFETCH(QString, note);
+        QFETCH(QString, free);
+        auto fixture = makePage(u"vosteltrade"_s);
+        NpcPage &page = *fixture->page;
+        if (!inScript.isEmpty()) {
+            typeInto(page.idEdit(), inScript);
+            QTest::mouseClick(page.Button3(), Qt::LeftButton);
+        }
+        typeInto(page.idEdit(), typed);
+        QTRY_COMPARE(page.idNote()->text(), note);
+        // The button is reached from the id box by Tab and pressed by Space.
+        page.idEdit()->setFocus();
+        QTest::keyClick(page.idEdit(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), page.freeIdButton());
+        QTest::keyClick(page.freeIdButton(), Qt::Key_Space);
+        QCOMPARE(page.idEdit()->text(), free);
+        QCOMPARE(page.idNote()->text(), u"ID свободен"_s);
+        // Nothing was written on the server.
+        QCOMPARE(runSql(m_admin, u"SELECT COUNT(*) FROM vosteltrade.npc"_s), QStringList{u"5"_s});
     }
 
     void statementFromTheForm()

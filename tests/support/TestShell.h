@@ -29,6 +29,7 @@ public:
         script.append(statement);
         script.append(QString());
     }
+    QStringList scriptLines() const override { return script + entries.paneLines(); }
     ScriptEntries &scriptEntries() override { return entries; }
     DbConnection &connection() override { return db; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
