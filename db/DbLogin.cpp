@@ -2,6 +2,8 @@
 
 #include "base/Codepage.h"
 #include "base/Error.h"
+#include "db/CaFile.h"
+#include "db/TlsProbe.h"
 
 #include <QFile>
 
@@ -80,7 +82,7 @@ QString textOutsideCp1251(const QString &what)
 std::optional<DbLogin> makeDbLogin(const ServerAddress &address, const QString &user, const QString &password,
                                    const TlsOptions &tls, QString *refusal)
 {
-    DbLogin login{address, {}, {}, {}, tls};
+    DbLogin login{address, {}, {}, {}, tls, {}};
     for (const BoxText &box : {BoxText{address.host, u"host name"_s, &login.host},
                                BoxText{user, u"user name"_s, &login.user},
                                BoxText{password, u"password"_s, &login.password}}) {
@@ -116,7 +118,19 @@ ConnectOutcome connectClientRecord(MYSQL *record, const DbLogin &login, const Db
         mysql_options(record, MYSQL_OPT_WRITE_TIMEOUT, &timeouts.readWriteSeconds);
     }
     applyServerAddress(record, login.address);
-    applyTlsOptions(record, login.tls);
+    QByteArray fingerprint;
+    if (login.tls.mode == TlsMode::Required || login.tls.mode == TlsMode::Verified) {
+        if (login.tls.mode == TlsMode::Verified && !login.tls.caFile.isEmpty())
+            if (const QString problem = caFileProblem(login.tls.caFile); !problem.isEmpty())
+                return {CR_SSL_CONNECTION_ERROR, problem};
+        const TlsProbe probe = probeServerTls(login, timeouts.connectSeconds, cancel);
+        if (probe.cancelled)
+            return {CR_CONNECTION_ERROR, u"Соединение отменено"_s, true};
+        if (!probe.problem.isEmpty())
+            return {CR_SSL_CONNECTION_ERROR, probe.problem};
+        fingerprint = probe.fingerprint;
+    }
+    applyTlsOptions(record, login.tls, fingerprint);
     // The library's non-blocking connect: this thread does the waiting, so a
     // cancel is seen however long the server keeps silent. The record works
     // as any other once connected.
@@ -139,7 +153,9 @@ ConnectOutcome connectClientRecord(MYSQL *record, const DbLogin &login, const Db
     }
     if (!connected) {
         const unsigned errorNumber = mysql_errno(record) != 0 ? mysql_errno(record) : unsigned(CR_UNKNOWN_ERROR);
-        return {errorNumber, explainConnectError(errorNumber, libraryErrorText(record), login.address)};
+        const QString text = errorNumber == CR_SSL_CONNECTION_ERROR ? explainTlsRefusal(libraryErrorText(record))
+                                                                    : libraryErrorText(record);
+        return {errorNumber, explainConnectError(errorNumber, text, login.address)};
     }
     if (const QString shortfall = tlsShortfall(record, login.tls); !shortfall.isEmpty())
         return {CR_SSL_CONNECTION_ERROR, shortfall};
