@@ -74,18 +74,18 @@ QString libraryErrorText(MYSQL *record)
 
 } // namespace
 
-QString textOutsideCp1251(const QString &what)
+QString textOutsideCp1251(const QString &box)
 {
-    return u"text outside Windows-1251 in the "_s + what;
+    return u"В поле «%1» есть знаки вне Windows-1251: текст не отправлен"_s.arg(box);
 }
 
 std::optional<DbLogin> makeDbLogin(const ServerAddress &address, const QString &user, const QString &password,
                                    const TlsOptions &tls, QString *refusal)
 {
     DbLogin login{address, {}, {}, {}, tls, {}};
-    for (const BoxText &box : {BoxText{address.host, u"host name"_s, &login.host},
-                               BoxText{user, u"user name"_s, &login.user},
-                               BoxText{password, u"password"_s, &login.password}}) {
+    for (const BoxText &box : {BoxText{address.host, u"Хост"_s, &login.host},
+                               BoxText{user, u"Имя"_s, &login.user},
+                               BoxText{password, u"Пароль"_s, &login.password}}) {
         if (!Cp1251::encodeInto(box.text, *box.bytes)) {
             *refusal = textOutsideCp1251(box.what);
             return std::nullopt;
@@ -103,7 +103,7 @@ ClientRecord newClientRecord()
 {
     MYSQL *record = mysql_init(nullptr);
     if (!record)
-        throw QmError(u"Out of memory for the database connection"_s);
+        throw QmError(u"Не хватает памяти для соединения с базой данных"_s);
     return ClientRecord(record);
 }
 

@@ -36,8 +36,8 @@ struct DbLogin
     QString certificateName;
 };
 
-// The reason a text is not sent: "text outside Windows-1251 in the " + what.
-QString textOutsideCp1251(const QString &what);
+// The reason a text is not sent, naming the box: "В поле «" + box + "» …".
+QString textOutsideCp1251(const QString &box);
 
 // The login for texts as typed; nullopt when one of them cannot be sent
 // (outside cp1251), with *refusal naming the box, never the text itself (it
