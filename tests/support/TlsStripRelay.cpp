@@ -35,8 +35,8 @@ bool sendAll(int fd, const char *data, size_t size)
 
 } // namespace
 
-TlsStripRelay::TlsStripRelay(QByteArray serverSocket, bool strip)
-    : m_serverSocket(std::move(serverSocket)), m_strip(strip)
+TlsStripRelay::TlsStripRelay(QByteArray serverSocket, int stripFrom)
+    : m_serverSocket(std::move(serverSocket)), m_stripFrom(stripFrom)
 {
 }
 
@@ -79,12 +79,13 @@ void TlsStripRelay::acceptLoop()
         const int client = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
         if (client < 0)
             continue;
+        const bool strip = m_stripFrom >= 0 && m_accepted++ >= m_stripFrom;
         std::lock_guard lock(m_mutex);
-        m_relays.emplace_back([this, client] { relay(client); });
+        m_relays.emplace_back([this, client, strip] { relay(client, strip); });
     }
 }
 
-void TlsStripRelay::relay(int client)
+void TlsStripRelay::relay(int client, bool strip)
 {
     const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un where{};
@@ -110,6 +111,8 @@ void TlsStripRelay::relay(int client)
             if (n <= 0 || !sendAll(server, buffer, size_t(n)))
                 break;
             m_toServer += std::uint64_t(n);
+            if (strip)
+                m_afterStripping += std::uint64_t(n);
         }
         if (entries[1].revents & (POLLIN | POLLHUP | POLLERR)) {
             const ssize_t n = ::recv(server, buffer, sizeof buffer, 0);
@@ -129,7 +132,7 @@ void TlsStripRelay::relay(int client)
             greeted = true;
             ++m_greetings;
             QByteArray packet = greeting.left(whole);
-            if (m_strip)
+            if (strip)
                 stripTls(packet);
             packet += greeting.mid(whole);
             if (!sendAll(client, packet.constData(), size_t(packet.size())))
