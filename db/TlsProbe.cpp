@@ -1,7 +1,7 @@
 #include "db/TlsProbe.h"
 
-#include "base/Codepage.h"
 #include "db/DbLogin.h"
+#include "db/ServerGreeting.h"
 
 #include <QFile>
 
@@ -216,17 +216,10 @@ bool offersTls(int fd, const Waiter &waiter)
         fail(u"Сервер прислал не приветствие протокола MySQL (%1 байт)"_s.arg(length));
     QByteArray payload(qsizetype(length), '\0');
     readExactly(fd, payload.data(), length, waiter);
-    if (uchar(payload.at(0)) == 0xFF) {
-        const QByteArray text = payload.size() > 3 ? payload.mid(3) : QByteArray();
-        fail(u"Сервер отказал в соединении: "_s + Cp1251::decode(text.constData(), text.size()));
-    }
-    const qsizetype versionEnd = payload.indexOf('\0', 1);
-    // Version text, thread id (4), the scramble's first part (8), a filler (1).
-    const qsizetype capabilities = versionEnd + 1 + 4 + 8 + 1;
-    if (versionEnd < 0 || capabilities + 2 > payload.size())
-        fail(u"Приветствие сервера неполно: его возможности не прочесть"_s);
-    const unsigned low = uchar(payload.at(capabilities)) | (uchar(payload.at(capabilities + 1)) << 8);
-    return (low & capSsl) != 0;
+    const ServerGreeting greeting = readServerGreeting(payload);
+    if (!greeting.problem.isEmpty())
+        fail(greeting.problem);
+    return greeting.offersTls;
 }
 
 QByteArray sslRequest()
