@@ -34,7 +34,10 @@ constexpr unsigned capLongPassword = 0x1, capProtocol41 = 0x200, capSsl = 0x800,
 // A greeting is some 100 bytes; a larger first packet is no server's.
 constexpr unsigned greetingLimit = 4096;
 
-const QString noTlsText = u"Сервер не предлагает TLS, а соединение требует шифрования: имя и пароль не отправлены"_s;
+QString noTlsText()
+{
+    return u"Сервер не предлагает TLS, а соединение требует шифрования: имя и пароль не отправлены"_s;
+}
 
 struct Fd
 {
@@ -305,7 +308,7 @@ TlsProbe probe(const DbLogin &login, const Waiter &waiter)
     Fd socket;
     openLink(socket, login, waiter);
     if (!offersTls(socket.fd, waiter))
-        fail(noTlsText);
+        fail(noTlsText());
     writeAll(socket.fd, sslRequest(), waiter);
 
     ERR_clear_error();
@@ -340,7 +343,7 @@ TlsProbe probeServerTls(const DbLogin &login, unsigned timeoutSeconds, const std
 QString explainTlsRefusal(const QString &libraryText)
 {
     if (libraryText.contains(u"SSL is required, but the server does not support it"_s))
-        return noTlsText;
+        return noTlsText();
     if (libraryText.contains(u"Fingerprint verification of server certificate failed"_s))
         return u"Сервер предъявил не тот сертификат, что при проверке: имя и пароль не отправлены"_s;
     if (libraryText.contains(u"restricted_auth"_s))
