@@ -4,6 +4,7 @@
 #include "base/Error.h"
 #include "db/Connection.h"
 #include "connect/ConnectFlow.h"
+#include "connect/ConnectRoute.h"
 #include "connect/ConnectionPage.h"
 #include "db/TableLoader.h"
 #include "grid/RowStore.h"
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QTest>
+
+#include <memory>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -40,11 +43,36 @@ private Q_SLOTS:
     void loadWithoutConnection_data();
     void loadWithoutConnection();
     void silentServerTimesOut();
+    void wayToTheServerChecksTheDatabaseHostsName_data();
+    void wayToTheServerChecksTheDatabaseHostsName();
 
 private:
     // A server of its own on a TCP port, for the ways a port is typed.
     ThrowawayServer m_tcp{{u"QM_DB_PORT=free"_s}};
+    QTemporaryDir m_certs;
+    std::unique_ptr<ThrowawayServer> m_otherHost;
 };
+
+namespace {
+
+// A way that ends at a local socket, as the tunnel's does: here the socket
+// of a server whose certificate is issued to another host's name.
+class SocketWay : public ConnectRoute
+{
+public:
+    explicit SocketWay(QString socket) : m_socket(std::move(socket)) {}
+    bool active() const override { return true; }
+    ServerAddress open(const ConnectionSettings &) override { return {u"localhost"_s, 0, m_socket}; }
+    void close() override {}
+    QString serverText() const override { return m_socket; }
+    void show(const ConnectionSettings &) override {}
+    void take(ConnectionSettings &) const override {}
+
+private:
+    QString m_socket;
+};
+
+} // namespace
 
 void tst_Connection::initTestCase()
 {
@@ -327,6 +355,40 @@ void tst_Connection::loadWithoutConnection()
     const LoadOutcome outcome = LoadTable(store, db, "SELECT name FROM weapon");
     QVERIFY(!outcome.loaded);
     QCOMPARE(outcome.errorText, said);
+}
+
+void tst_Connection::wayToTheServerChecksTheDatabaseHostsName_data()
+{
+    QTest::addColumn<QString>("databaseHost"); // as the SSH server reaches it
+    QTest::addColumn<QString>("connectLine");
+    QTest::newRow("certificate for the database host") << u"otherhost.invalid"_s << u"  Соединение установлено"_s;
+    QTest::newRow("certificate for another host")
+        << u"db.example.org"_s << u"  Ошыбка : Сертификат сервера выдан не на имя «db.example.org»"_s;
+}
+
+// Behind a way that ends at a local socket the library would check the name
+// "localhost"; the connect checks the database host the way was made for.
+void tst_Connection::wayToTheServerChecksTheDatabaseHostsName()
+{
+    QFETCH(QString, databaseHost);
+    QFETCH(QString, connectLine);
+    if (!m_otherHost) {
+        m_otherHost = std::make_unique<ThrowawayServer>(
+            QStringList{u"QM_DB_TLS_DIR="_s + m_certs.path(), u"QM_DB_TLS_CERT=otherhost"_s});
+        QString output;
+        QVERIFY2(m_otherHost->start(&output), qPrintable(output));
+    }
+
+    TestShell shell;
+    SocketWay way(QString::fromLocal8Bit(m_otherHost->socket()));
+    ConnectForm form{{}, {}, u"kelp"_s, {}};
+    form.settings.user = u"root"_s;
+    form.settings.database = u"vosteldb"_s;
+    form.settings.tls = {TlsMode::Verified, m_certs.filePath(u"ca.pem"_s), false, {}};
+    form.settings.ssh = true;
+    form.settings.sshTunnel.databaseHost = databaseHost;
+    connectAndSelect(shell, form, &way);
+    QVERIFY2(shell.log.value(0).startsWith(u"10:00:01"_s + connectLine), qPrintable(shell.log.value(0)));
 }
 
 void tst_Connection::silentServerTimesOut()
