@@ -10,6 +10,7 @@
 #include "db/WorkRunner.h"
 
 #include <errmsg.h>
+#include <mysql.h>
 
 using namespace Qt::StringLiterals;
 
@@ -40,7 +41,23 @@ struct Attempt
     int selected = 1;
 };
 
+// The library's text for the last call on the record.
+QString serverErrorText(st_mysql *record)
+{
+    const char *text = mysql_error(record);
+    return connectErrorLogText(Cp1251::decode(text, qsizetype(qstrlen(text))));
+}
+
 } // namespace
+
+QString tunnelCertificateName(const SshTunnelSettings &tunnel)
+{
+    const QString host = tunnel.databaseHost.trimmed();
+    // A socket on the SSH server belongs to that machine's own server.
+    if (host.isEmpty() || host.startsWith(u'/'))
+        return u"localhost"_s;
+    return host;
+}
 
 ServerAddressParse readAddress(const QString &hostText, const QString &portText, ConnectionSettings &settings)
 {
@@ -84,7 +101,7 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
     // Both log lines of this press carry this time.
     const QString timeStr = shell.refreshTimeStr();
     DbConnection &connection = shell.connection();
-    connection.beginConnect();
+    const bool droppedWorking = connection.beginConnect();
     if (route)
         route->close();
 
@@ -93,9 +110,11 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
     const QString database = form.settings.database;
     QByteArray databaseBytes;
     const QString databaseRefusal =
-        Cp1251::encodeInto(database, databaseBytes) ? QString() : textOutsideCp1251(u"database name"_s);
+        Cp1251::encodeInto(database, databaseBytes) ? QString() : textOutsideCp1251(u"БД"_s);
 
     Attempt attempt;
+    // The server's words when it refused the database.
+    QString databaseReason;
     try {
         const ServerAddress address = addressFor(form, route, result.settings);
         result.server = route && route->active() ? route->serverText() : serverText(address);
@@ -105,15 +124,22 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
         if (!login)
             throw QmError(refusal);
         attempt.login = std::move(*login);
-        const auto job = [&attempt, &databaseBytes, &databaseRefusal](WorkControl &control) {
+        // Through a tunnel the link ends at a local socket: the certificate
+        // is checked for the database host as the SSH server reaches it.
+        if (route && route->active())
+            attempt.login.certificateName = tunnelCertificateName(result.settings.sshTunnel);
+        const auto job = [&attempt, &databaseBytes, &databaseRefusal, &databaseReason](WorkControl &control) {
             attempt.record = newClientRecord();
             attempt.outcome = connectClientRecord(attempt.record.get(), attempt.login, DbConnection::connectTimeouts,
                                                   &control.cancelRequested);
             if (attempt.outcome.errorNumber != 0 || !databaseRefusal.isEmpty())
                 return;
             if (const std::optional<int> selected =
-                    selectDatabaseOn(attempt.record.get(), databaseBytes, &control.cancelRequested))
+                    selectDatabaseOn(attempt.record.get(), databaseBytes, &control.cancelRequested)) {
                 attempt.selected = *selected;
+                if (attempt.selected != 0)
+                    databaseReason = serverErrorText(attempt.record.get());
+            }
         };
         const QString server = result.server;
         runWithProgress(shell.dialogParent(), connection, job,
@@ -121,8 +147,12 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
     } catch (const QmRunEnding &) {
         throw;
     } catch (const QmCancelled &) {
-        // The record of a cancelled connect goes with the attempt.
+        // The record of a cancelled connect goes with the attempt; the
+        // working connection it replaced is gone, and the log says so.
         result.cancelled = true;
+        connection.endConnect(nullptr, {}, {CR_CONNECTION_ERROR, {}, true});
+        if (droppedWorking)
+            shell.LogEvent(timeStr + u"  Соединение отменено: прежнее соединение закрыто"_s);
         return result;
     } catch (const QmError &error) {
         attempt.record.reset();
@@ -145,7 +175,8 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
     // connection the selection fails.
     result.databaseOpened = attempt.selected == 0;
     if (!result.databaseOpened)
-        shell.LogEvent(LogTexts::databaseFailed(timeStr, database, databaseRefusal));
+        shell.LogEvent(LogTexts::databaseFailed(timeStr, database,
+                                                databaseRefusal.isEmpty() ? databaseReason : databaseRefusal));
     else
         shell.LogEvent(LogTexts::databaseOpened(timeStr, database));
     return result;

@@ -41,7 +41,9 @@ struct ConnectResult
 // progress window and "Отмена" after half a second. Two log lines with the
 // one TimeStr follow: the connect's outcome and the database's. A cancel
 // (the operator's, or the end of the run's, which rethrows QmRunEnding)
-// leaves no connection and writes nothing.
+// leaves no connection; it writes one line when it took a working connection
+// with it, and nothing otherwise. A database the server refused is logged
+// with the server's reason after the name.
 ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectRoute *route);
 
 // Reads the host and port boxes into the host, port and socket of settings
@@ -51,6 +53,10 @@ ServerAddressParse readAddress(const QString &hostText, const QString &portText,
 // The library's connect error as the log shows it: at most its first 200
 // characters, without leading and trailing blanks and control characters.
 QString connectErrorLogText(const QString &errorText);
+
+// The name a database server's certificate must carry behind the tunnel: its
+// host as the SSH server reaches it ("localhost" for a socket there).
+QString tunnelCertificateName(const SshTunnelSettings &tunnel);
 
 // The server an address names, as the page and the window's title show it:
 // host:port, [IPv6]:port, or the socket's path.

@@ -83,6 +83,7 @@ ConnectionSettings readSettings(const QSettings &file)
     settings.database = file.value(u"database"_s, settings.database).toString();
     settings.tls.mode = tlsModeFromName(file.value(u"tls"_s).toString()).value_or(settings.tls.mode);
     settings.tls.caFile = file.value(u"ca"_s).toString();
+    settings.tls.certificateName = file.value(u"certificateName"_s).toString();
     settings.tls.compressed = file.value(u"compressed"_s, false).toBool();
     settings.rememberPassword = file.value(u"rememberPassword"_s, false).toBool();
     readSsh(file, settings);
@@ -98,6 +99,7 @@ void writeSettings(QSettings &file, const ConnectionSettings &settings)
     file.setValue(u"database"_s, settings.database);
     file.setValue(u"tls"_s, tlsModeName(settings.tls.mode));
     file.setValue(u"ca"_s, settings.tls.caFile);
+    file.setValue(u"certificateName"_s, settings.tls.certificateName);
     file.setValue(u"compressed"_s, settings.tls.compressed);
     file.setValue(u"rememberPassword"_s, settings.rememberPassword);
     writeSsh(file, settings);

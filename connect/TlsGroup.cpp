@@ -53,6 +53,13 @@ TlsGroup::TlsGroup(QWidget *parent)
     caRow->addWidget(m_pickCa);
     form->addRow(u"Сертификат ЦС"_s, caRow);
 
+    m_certificateName = new QLineEdit;
+    m_certificateName->setObjectName(u"certificateName"_s);
+    m_certificateName->setPlaceholderText(u"имя хоста БД"_s);
+    m_certificateName->setToolTip(u"Имя, на которое выдан сертификат сервера, если оно не то, к которому идёт "
+                                  "соединение (сокет, туннель SSH); пусто — имя хоста БД"_s);
+    form->addRow(u"Имя в сертификате"_s, m_certificateName);
+
     m_compressed = new QCheckBox(u"Сжатие (для медленной линии)"_s);
     m_compressed->setObjectName(u"compressed"_s);
     form->addRow(m_compressed);
@@ -64,22 +71,25 @@ TlsGroup::TlsGroup(QWidget *parent)
 
 TlsOptions TlsGroup::options() const
 {
-    return {TlsMode(m_mode->currentData().toInt()), m_caFile->text().trimmed(), m_compressed->isChecked()};
+    return {TlsMode(m_mode->currentData().toInt()), m_caFile->text().trimmed(), m_compressed->isChecked(),
+            m_certificateName->text().trimmed()};
 }
 
 void TlsGroup::setOptions(const TlsOptions &options)
 {
     m_mode->setCurrentIndex(m_mode->findData(int(options.mode)));
     m_caFile->setText(options.caFile);
+    m_certificateName->setText(options.certificateName);
     m_compressed->setChecked(options.compressed);
     modeChanged();
 }
 
 void TlsGroup::modeChanged()
 {
-    // The CA file is read only when the certificate is checked.
+    // The CA file and the name are read only when the certificate is checked.
     const bool verified = TlsMode(m_mode->currentData().toInt()) == TlsMode::Verified;
     m_caFile->setEnabled(verified);
+    m_certificateName->setEnabled(verified);
     m_pickCa->setEnabled(verified);
 }
 

@@ -11,7 +11,8 @@ class QToolButton;
 
 // The group "Шифрование и сжатие" of the connection page: how the link is
 // protected (off, preferred, required, verified against a CA file the
-// operator picks) and whether it is compressed.
+// operator picks and for the name the certificate must carry) and whether it
+// is compressed.
 class TlsGroup : public QGroupBox
 {
 public:
@@ -26,6 +27,7 @@ private:
 
     QComboBox *m_mode = nullptr;
     QLineEdit *m_caFile = nullptr;
+    QLineEdit *m_certificateName = nullptr;
     QToolButton *m_pickCa = nullptr;
     QCheckBox *m_compressed = nullptr;
 };

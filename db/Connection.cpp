@@ -66,10 +66,10 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
 {
     const ServerAddress address{host, endpoint.port, QFile::decodeName(endpoint.socket)};
     QString refusal;
-    const std::optional<DbLogin> login = makeDbLogin(address, user, password, TlsOptions{TlsMode::Off, {}, false},
+    const std::optional<DbLogin> login = makeDbLogin(address, user, password, TlsOptions{TlsMode::Off, {}, false, {}},
                                                      &refusal);
     if (!login) {
-        beginConnect();
+        (void)beginConnect();
         endConnect(nullptr, {}, {CR_UNKNOWN_ERROR, refusal});
         return m_lastFailure;
     }
@@ -78,31 +78,36 @@ ConnectOutcome DbConnection::connect(const QString &host, const QString &user, c
 
 ConnectOutcome DbConnection::connect(const DbLogin &login)
 {
-    beginConnect();
+    (void)beginConnect();
     ClientRecord record = newClientRecord();
     const ConnectOutcome outcome = connectClientRecord(record.get(), login, connectTimeouts);
     endConnect(std::move(record), login, outcome);
     return outcome;
 }
 
-void DbConnection::beginConnect()
+bool DbConnection::beginConnect()
 {
     // One connection for the whole process: the earlier one goes before the
     // new attempt, also when the attempt fails; never under a work that reads it.
     if (m_activeWork)
         throw QmError(busyText());
+    m_droppingWorking = m_mysql && !m_lost;
+    m_droppedByCancel = false;
     joinKillers();
     releaseRecord();
     m_login = {};
     m_closedAtExit = false;
     m_lost = false;
     m_lastFailure = {};
+    return m_droppingWorking;
 }
 
 void DbConnection::endConnect(ClientRecord record, const DbLogin &login, const ConnectOutcome &outcome)
 {
-    if (outcome.cancelled)
+    if (outcome.cancelled) {
+        m_droppedByCancel = m_droppingWorking;
         return;
+    }
     if (outcome.errorNumber != 0 || !record) {
         // A record that never connected is not kept until the end: its memory
         // goes now, and nothing is closed at exit that was not connected.
@@ -134,6 +139,9 @@ QString DbConnection::errorText() const
         return libraryErrorText(m_mysql);
     if (m_closedAtExit)
         return u"Соединение закрыто"_s;
+    if (m_droppedByCancel)
+        return u"Соединения с сервером нет: прежнее закрыто новой попыткой соединиться, а она отменена. "
+               "Соединитесь заново на странице \"Соединение\""_s;
     if (m_lastFailure.errorNumber != 0)
         return u"Нет соединения с сервером: последняя попытка не удалась (%1). Соединитесь заново на "
                "странице \"Соединение\""_s.arg(m_lastFailure.errorText);
@@ -145,7 +153,7 @@ int DbConnection::selectDatabase(const QString &name, QString *refusal)
     QByteArray nameBytes;
     if (!Cp1251::encodeInto(name, nameBytes)) {
         if (refusal)
-            *refusal = textOutsideCp1251(u"database name"_s);
+            *refusal = textOutsideCp1251(u"БД"_s);
         return 1;
     }
     if (!handle())

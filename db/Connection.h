@@ -46,8 +46,10 @@ public:
     // earlier connection goes (throws QmError while a work runs on it), then
     // the attempt's end is handed over: a connected record becomes the
     // connection (Connected := 1), a failure is kept for errorText(), and a
-    // cancelled attempt leaves no connection and nothing to tell.
-    void beginConnect();
+    // cancelled attempt leaves no connection. beginConnect tells whether a
+    // working connection went; when a cancelled attempt took one, errorText()
+    // says so from then on.
+    bool beginConnect();
     void endConnect(ClientRecord record, const DbLogin &login, const ConnectOutcome &outcome);
 
     // The library's error number and text of the last call on the record;
@@ -107,6 +109,9 @@ private:
     ConnectOutcome m_lastFailure;
     bool m_closedAtExit = false;
     bool m_lost = false;
+    // The working connection went with an attempt that was then cancelled.
+    bool m_droppedByCancel = false;
+    bool m_droppingWorking = false;
     // The error that told of the loss.
     ConnectOutcome m_loss;
     DbLogin m_login;

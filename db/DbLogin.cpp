@@ -2,6 +2,8 @@
 
 #include "base/Codepage.h"
 #include "base/Error.h"
+#include "db/CaFile.h"
+#include "db/TlsProbe.h"
 
 #include <QFile>
 
@@ -72,18 +74,18 @@ QString libraryErrorText(MYSQL *record)
 
 } // namespace
 
-QString textOutsideCp1251(const QString &what)
+QString textOutsideCp1251(const QString &box)
 {
-    return u"text outside Windows-1251 in the "_s + what;
+    return u"В поле «%1» есть знаки вне Windows-1251: текст не отправлен"_s.arg(box);
 }
 
 std::optional<DbLogin> makeDbLogin(const ServerAddress &address, const QString &user, const QString &password,
                                    const TlsOptions &tls, QString *refusal)
 {
-    DbLogin login{address, {}, {}, {}, tls};
-    for (const BoxText &box : {BoxText{address.host, u"host name"_s, &login.host},
-                               BoxText{user, u"user name"_s, &login.user},
-                               BoxText{password, u"password"_s, &login.password}}) {
+    DbLogin login{address, {}, {}, {}, tls, {}};
+    for (const BoxText &box : {BoxText{address.host, u"Хост"_s, &login.host},
+                               BoxText{user, u"Имя"_s, &login.user},
+                               BoxText{password, u"Пароль"_s, &login.password}}) {
         if (!Cp1251::encodeInto(box.text, *box.bytes)) {
             *refusal = textOutsideCp1251(box.what);
             return std::nullopt;
@@ -101,7 +103,7 @@ ClientRecord newClientRecord()
 {
     MYSQL *record = mysql_init(nullptr);
     if (!record)
-        throw QmError(u"Out of memory for the database connection"_s);
+        throw QmError(u"Не хватает памяти для соединения с базой данных"_s);
     return ClientRecord(record);
 }
 
@@ -116,7 +118,19 @@ ConnectOutcome connectClientRecord(MYSQL *record, const DbLogin &login, const Db
         mysql_options(record, MYSQL_OPT_WRITE_TIMEOUT, &timeouts.readWriteSeconds);
     }
     applyServerAddress(record, login.address);
-    applyTlsOptions(record, login.tls);
+    QByteArray fingerprint;
+    if (login.tls.mode == TlsMode::Required || login.tls.mode == TlsMode::Verified) {
+        if (login.tls.mode == TlsMode::Verified && !login.tls.caFile.isEmpty())
+            if (const QString problem = caFileProblem(login.tls.caFile); !problem.isEmpty())
+                return {CR_SSL_CONNECTION_ERROR, problem};
+        const TlsProbe probe = probeServerTls(login, timeouts.connectSeconds, cancel);
+        if (probe.cancelled)
+            return {CR_CONNECTION_ERROR, u"Соединение отменено"_s, true};
+        if (!probe.problem.isEmpty())
+            return {CR_SSL_CONNECTION_ERROR, probe.problem};
+        fingerprint = probe.fingerprint;
+    }
+    applyTlsOptions(record, login.tls, fingerprint);
     // The library's non-blocking connect: this thread does the waiting, so a
     // cancel is seen however long the server keeps silent. The record works
     // as any other once connected.
@@ -139,7 +153,9 @@ ConnectOutcome connectClientRecord(MYSQL *record, const DbLogin &login, const Db
     }
     if (!connected) {
         const unsigned errorNumber = mysql_errno(record) != 0 ? mysql_errno(record) : unsigned(CR_UNKNOWN_ERROR);
-        return {errorNumber, explainConnectError(errorNumber, libraryErrorText(record), login.address)};
+        const QString text = errorNumber == CR_SSL_CONNECTION_ERROR ? explainTlsRefusal(libraryErrorText(record))
+                                                                    : libraryErrorText(record);
+        return {errorNumber, explainConnectError(errorNumber, text, login.address)};
     }
     if (const QString shortfall = tlsShortfall(record, login.tls); !shortfall.isEmpty())
         return {CR_SSL_CONNECTION_ERROR, shortfall};

@@ -30,10 +30,14 @@ struct DbLogin
     // The bytes sent, in cp1251: the server reads the account name in that code page too.
     QByteArray host, user, password;
     TlsOptions tls;
+    // The name the server's certificate must carry when it is not the host
+    // connected to: the database host as the SSH server reaches it, for a
+    // tunnel's local end. tls.certificateName, when given, goes first.
+    QString certificateName;
 };
 
-// The reason a text is not sent: "text outside Windows-1251 in the " + what.
-QString textOutsideCp1251(const QString &what);
+// The reason a text is not sent, naming the box: "В поле «" + box + "» …".
+QString textOutsideCp1251(const QString &box);
 
 // The login for texts as typed; nullopt when one of them cannot be sent
 // (outside cp1251), with *refusal naming the box, never the text itself (it
@@ -72,7 +76,10 @@ ClientRecord newClientRecord();
 // *cancel ends it at once, whatever the server does (only the lookup of a
 // host name is not cut short). On failure the outcome says why in the words
 // the operator sees: the library's, made plain where they hide the cause, or
-// why an unencrypted link is refused. Whatever the outcome, the caller closes
+// why an unencrypted link is refused. Under Required and Verified a probe
+// (see probeServerTls) goes first and nothing of the login is sent when it
+// fails; a CA file that cannot be read is refused before anything reads it.
+// Whatever the outcome, the caller closes
 // the record, and uses it only when the outcome is a success.
 ConnectOutcome connectClientRecord(st_mysql *record, const DbLogin &login, const DbTimeouts &timeouts,
                                    const std::atomic<bool> *cancel = nullptr);

@@ -38,7 +38,7 @@ std::optional<TlsMode> tlsModeFromName(const QString &name)
     return std::nullopt;
 }
 
-void applyTlsOptions(st_mysql *mysql, const TlsOptions &options)
+void applyTlsOptions(st_mysql *mysql, const TlsOptions &options, const QByteArray &fingerprint)
 {
     // The library words a failed TLS handshake with the oldest entry of this
     // thread's OpenSSL error queue, which an earlier failed connect may have
@@ -46,14 +46,23 @@ void applyTlsOptions(st_mysql *mysql, const TlsOptions &options)
     // reported as "no such file" after a connect with a missing one.
     ERR_clear_error();
     // Connector/C 3.3: MYSQL_OPT_SSL_ENFORCE asks for TLS but goes on in
-    // clear text when the server has none; only MYSQL_OPT_SSL_VERIFY_SERVER_CERT
-    // makes the library refuse such a server (before the login).
+    // clear text when the server has none, and its own certificate check
+    // takes the name "localhost" for a socket and a tunnel. A pinned
+    // fingerprint makes it refuse both a link without TLS and any other
+    // certificate before it sends the login; the certificate itself was
+    // checked by the probe, against the name the operator meant.
     const my_bool useTls = options.mode != TlsMode::Off;
-    const my_bool verify = options.mode == TlsMode::Verified;
     mysql_optionsv(mysql, MYSQL_OPT_SSL_ENFORCE, &useTls);
-    mysql_optionsv(mysql, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
-    if (verify && !options.caFile.isEmpty())
-        mysql_optionsv(mysql, MYSQL_OPT_SSL_CA, QFile::encodeName(options.caFile).constData());
+    const bool needsTls = options.mode == TlsMode::Required || options.mode == TlsMode::Verified;
+    if (needsTls && !fingerprint.isEmpty())
+        mysql_optionsv(mysql, MARIADB_OPT_TLS_PEER_FP, fingerprint.constData());
+    // The clear-text and dialog methods send the password itself; the SHA-2
+    // ones send it over TLS or under a key the server hands out, which only a
+    // checked certificate vouches for.
+    mysql_optionsv(mysql, MARIADB_OPT_RESTRICTED_AUTH,
+                   options.mode == TlsMode::Verified
+                       ? "mysql_native_password,client_ed25519,caching_sha2_password,sha256_password"
+                       : "mysql_native_password,client_ed25519");
     if (options.compressed)
         mysql_optionsv(mysql, MYSQL_OPT_COMPRESS, nullptr);
 }

@@ -110,7 +110,7 @@ double ourLoad(unsigned port, const QString &database, bool compressed, int *row
     const auto start = std::chrono::steady_clock::now();
     QString refusal;
     const std::optional<DbLogin> login = makeDbLogin({u"127.0.0.1"_s, port, {}}, u"root"_s, u"kelp"_s,
-                                                     {TlsMode::Off, {}, compressed}, &refusal);
+                                                     {TlsMode::Off, {}, compressed, {}}, &refusal);
     DbConnection db;
     if (db.connect(*login).errorNumber != 0 || db.selectDatabase(database) != 0) {
         std::fprintf(stderr, "bench_remote_load: %s\n", qPrintable(db.errorText()));

@@ -4,6 +4,7 @@
 #include "base/Error.h"
 #include "db/Connection.h"
 #include "connect/ConnectFlow.h"
+#include "connect/ConnectRoute.h"
 #include "connect/ConnectionPage.h"
 #include "db/TableLoader.h"
 #include "grid/RowStore.h"
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QTest>
+
+#include <memory>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -40,11 +43,36 @@ private Q_SLOTS:
     void loadWithoutConnection_data();
     void loadWithoutConnection();
     void silentServerTimesOut();
+    void wayToTheServerChecksTheDatabaseHostsName_data();
+    void wayToTheServerChecksTheDatabaseHostsName();
 
 private:
     // A server of its own on a TCP port, for the ways a port is typed.
     ThrowawayServer m_tcp{{u"QM_DB_PORT=free"_s}};
+    QTemporaryDir m_certs;
+    std::unique_ptr<ThrowawayServer> m_otherHost;
 };
+
+namespace {
+
+// A way that ends at a local socket, as the tunnel's does: here the socket
+// of a server whose certificate is issued to another host's name.
+class SocketWay : public ConnectRoute
+{
+public:
+    explicit SocketWay(QString socket) : m_socket(std::move(socket)) {}
+    bool active() const override { return true; }
+    ServerAddress open(const ConnectionSettings &) override { return {u"localhost"_s, 0, m_socket}; }
+    void close() override {}
+    QString serverText() const override { return m_socket; }
+    void show(const ConnectionSettings &) override {}
+    void take(ConnectionSettings &) const override {}
+
+private:
+    QString m_socket;
+};
+
+} // namespace
 
 void tst_Connection::initTestCase()
 {
@@ -79,9 +107,11 @@ void tst_Connection::connectLogLines_data()
         << u"  Ошыбка : Access denied for user 'root'@'localhost' (using password: NO)"_s
         << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("unknown database") << u"localhost"_s << QString() << u"root"_s << u"kelp"_s << u"nosuchdb"_s
-                                      << u"  Соединение установлено"_s << u"  Ошыбка открытия nosuchdb"_s << 1;
+                                      << u"  Соединение установлено"_s
+                                      << u"  Ошыбка открытия nosuchdb : Unknown database 'nosuchdb'"_s << 1;
     QTest::newRow("cyrillic database name") << u"localhost"_s << QString() << u"root"_s << u"kelp"_s << u"склад"_s
-                                            << u"  Соединение установлено"_s << u"  Ошыбка открытия склад"_s << 1;
+                                            << u"  Соединение установлено"_s
+                                            << u"  Ошыбка открытия склад : Unknown database 'склад'"_s << 1;
     QTest::newRow("refused port")
         << u"127.0.0.1"_s << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
         << u"  Ошыбка : Can't connect to server on '127.0.0.1' (111)"_s << u"  Ошыбка открытия vosteldb"_s << 0;
@@ -90,21 +120,22 @@ void tst_Connection::connectLogLines_data()
         << u"  Соединение установлено"_s << u"  База vosteldb открыта"_s << 1;
     QTest::newRow("select-only account, database it may not read")
         << u"localhost"_s << QString() << u"reader"_s << u"reader"_s << u"mysql"_s
-        << u"  Соединение установлено"_s << u"  Ошыбка открытия mysql"_s << 1;
+        << u"  Соединение установлено"_s
+        << u"  Ошыбка открытия mysql : Access denied for user 'reader'@'localhost' to database 'mysql'"_s << 1;
     // Text the code page cannot hold is never sent altered; the step fails
     // with its reason, and the password itself shows nowhere.
     QTest::newRow("host outside the code page")
         << u"☃.example"_s << QString() << u"root"_s << u"kelp"_s << u"vosteldb"_s
-        << u"  Ошыбка : text outside Windows-1251 in the host name"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+        << u"  Ошыбка : В поле «Хост» есть знаки вне Windows-1251: текст не отправлен"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("user outside the code page")
         << u"localhost"_s << QString() << u"用户"_s << u"kelp"_s << u"vosteldb"_s
-        << u"  Ошыбка : text outside Windows-1251 in the user name"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+        << u"  Ошыбка : В поле «Имя» есть знаки вне Windows-1251: текст не отправлен"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("password outside the code page")
         << u"localhost"_s << QString() << u"root"_s << u"секрет☃"_s << u"vosteldb"_s
-        << u"  Ошыбка : text outside Windows-1251 in the password"_s << u"  Ошыбка открытия vosteldb"_s << 0;
+        << u"  Ошыбка : В поле «Пароль» есть знаки вне Windows-1251: текст не отправлен"_s << u"  Ошыбка открытия vosteldb"_s << 0;
     QTest::newRow("database outside the code page")
         << u"localhost"_s << QString() << u"root"_s << u"kelp"_s << u"数据"_s << u"  Соединение установлено"_s
-        << u"  Ошыбка открытия 数据 : text outside Windows-1251 in the database name"_s << 1;
+        << u"  Ошыбка открытия 数据 : В поле «БД» есть знаки вне Windows-1251: текст не отправлен"_s << 1;
     // Where the server is: a port in either box, or a socket; a place that
     // cannot be reached is said so in the failed connect's line. A line
     // ending in "…" is compared up to there (the resolver's own words follow).
@@ -160,7 +191,7 @@ void tst_Connection::connectLogLines()
     QCOMPARE(shell.db.Connected(), connected);
     QVERIFY(!QApplication::overrideCursor());
     for (const QString &line : shell.log)
-        QVERIFY2(password.isEmpty() || !line.contains(password), qPrintable(line));
+        QVERIFY2(password.isEmpty() || password == user || !line.contains(password), qPrintable(line));
 }
 
 void tst_Connection::clickWithInitialTexts()
@@ -324,6 +355,40 @@ void tst_Connection::loadWithoutConnection()
     const LoadOutcome outcome = LoadTable(store, db, "SELECT name FROM weapon");
     QVERIFY(!outcome.loaded);
     QCOMPARE(outcome.errorText, said);
+}
+
+void tst_Connection::wayToTheServerChecksTheDatabaseHostsName_data()
+{
+    QTest::addColumn<QString>("databaseHost"); // as the SSH server reaches it
+    QTest::addColumn<QString>("connectLine");
+    QTest::newRow("certificate for the database host") << u"otherhost.invalid"_s << u"  Соединение установлено"_s;
+    QTest::newRow("certificate for another host")
+        << u"db.example.org"_s << u"  Ошыбка : Сертификат сервера выдан не на имя «db.example.org»"_s;
+}
+
+// Behind a way that ends at a local socket the library would check the name
+// "localhost"; the connect checks the database host the way was made for.
+void tst_Connection::wayToTheServerChecksTheDatabaseHostsName()
+{
+    QFETCH(QString, databaseHost);
+    QFETCH(QString, connectLine);
+    if (!m_otherHost) {
+        m_otherHost = std::make_unique<ThrowawayServer>(
+            QStringList{u"QM_DB_TLS_DIR="_s + m_certs.path(), u"QM_DB_TLS_CERT=otherhost"_s});
+        QString output;
+        QVERIFY2(m_otherHost->start(&output), qPrintable(output));
+    }
+
+    TestShell shell;
+    SocketWay way(QString::fromLocal8Bit(m_otherHost->socket()));
+    ConnectForm form{{}, {}, u"kelp"_s, {}};
+    form.settings.user = u"root"_s;
+    form.settings.database = u"vosteldb"_s;
+    form.settings.tls = {TlsMode::Verified, m_certs.filePath(u"ca.pem"_s), false, {}};
+    form.settings.ssh = true;
+    form.settings.sshTunnel.databaseHost = databaseHost;
+    connectAndSelect(shell, form, &way);
+    QVERIFY2(shell.log.value(0).startsWith(u"10:00:01"_s + connectLine), qPrintable(shell.log.value(0)));
 }
 
 void tst_Connection::silentServerTimesOut()

@@ -78,7 +78,7 @@ void tst_Remembered::settingsComeBack()
     live.port = 3307;
     live.user = u"оператор"_s;
     live.database = u"world"_s;
-    live.tls = {TlsMode::Verified, u"/etc/ssl/certs/игра-ca.pem"_s, true};
+    live.tls = {TlsMode::Verified, u"/etc/ssl/certs/игра-ca.pem"_s, true, u"db.игра.example"_s};
     live.rememberPassword = true;
     ConnectionSettings test;
     test.socket = u"/run/mysqld/test.sock"_s;

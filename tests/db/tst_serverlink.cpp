@@ -1,10 +1,12 @@
 #include "DbTestSupport.h"
+#include "TlsStripRelay.h"
 
 #include "db/Connection.h"
 #include "db/ServerAddress.h"
 #include "db/TlsOptions.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTest>
 
 #include <errmsg.h>
@@ -12,11 +14,16 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 // Where the connection goes and how it is protected, against real servers: one
 // with TLS and a certificate for localhost, one whose certificate names
-// another host, and one without TLS, each on a TCP port and a socket.
+// another host, and one without TLS, each on a TCP port and a socket, and
+// through a relay of ours that counts what goes to the server and may strip
+// the server's TLS offer from its greeting.
 class tst_ServerLink : public QObject
 {
     Q_OBJECT
@@ -125,41 +132,91 @@ void tst_ServerLink::modes_data()
     QTest::addColumn<QString>("ca");
     QTest::addColumn<bool>("compressed");
     QTest::addColumn<QString>("outcome"); // the link's description, or a part of the refusal
+    // The name the certificate must carry, as the TLS group takes it;
+    // "tunnel:" + name: as a connect through the tunnel gives it.
+    QTest::addColumn<QString>("certName");
+    // Through a relay of ours on 127.0.0.1 to the server's socket: "" none,
+    // "count" as it is, "strip" with the TLS offer cleared from every
+    // greeting, "strip later" from the second connection's on. A link refused
+    // for want of TLS has sent the server nothing at all, or nothing on the
+    // connections stripped.
+    QTest::addColumn<QString>("relay");
 
     const QString tls13 = u"TLSv1.3, TLS_AES_256_GCM_SHA384"_s;
     const QString clear = u"без шифрования"_s;
-    const QString noTls = u"Сервер не предлагает TLS"_s;
-    const QString required = u"SSL is required, but the server does not support it"_s;
+    const QString noTls = u"Сервер не предлагает TLS, а соединение требует шифрования: имя и пароль не отправлены"_s;
+    const QString none;
     // Connector/C 3.3 speaks TLS over the socket as over TCP when asked to.
     for (const bool socket : {false, true}) {
         const char *via = socket ? "socket" : "tcp";
         const auto row = [via](const char *what) -> QTestData & { return QTest::addRow("%s, %s", what, via); };
-        row("off, tls server") << u"tls"_s << socket << TlsMode::Off << QString() << false << clear;
-        row("off, plain server") << u"plain"_s << socket << TlsMode::Off << QString() << false << clear;
-        row("preferred, tls server") << u"tls"_s << socket << TlsMode::Preferred << QString() << false << tls13;
-        row("preferred, plain server") << u"plain"_s << socket << TlsMode::Preferred << QString() << false << clear;
-        row("required, tls server") << u"tls"_s << socket << TlsMode::Required << QString() << false << tls13;
-        row("required, plain server") << u"plain"_s << socket << TlsMode::Required << QString() << false << noTls;
-        row("verified, tls server") << u"tls"_s << socket << TlsMode::Verified << u"ca"_s << false << tls13;
-        row("verified, plain server") << u"plain"_s << socket << TlsMode::Verified << u"ca"_s << false << required;
+        row("off, tls server") << u"tls"_s << socket << TlsMode::Off << none << false << clear << none << none;
+        row("off, plain server") << u"plain"_s << socket << TlsMode::Off << none << false << clear << none << none;
+        row("preferred, tls server") << u"tls"_s << socket << TlsMode::Preferred << none << false << tls13 << none
+                                     << none;
+        row("preferred, plain server") << u"plain"_s << socket << TlsMode::Preferred << none << false << clear
+                                       << none << none;
+        row("required, tls server") << u"tls"_s << socket << TlsMode::Required << none << false << tls13 << none
+                                    << none;
+        row("required, plain server") << u"plain"_s << socket << TlsMode::Required << none << false << noTls << none
+                                      << none;
+        row("verified, tls server") << u"tls"_s << socket << TlsMode::Verified << u"ca"_s << false << tls13 << none
+                                    << none;
+        row("verified, plain server") << u"plain"_s << socket << TlsMode::Verified << u"ca"_s << false << noTls
+                                      << none << none;
         row("verified, unrelated CA") << u"tls"_s << socket << TlsMode::Verified << u"other-ca"_s << false
-                                      << u"self-signed certificate in certificate chain"_s;
-        row("verified, system CAs only") << u"tls"_s << socket << TlsMode::Verified << QString() << false
-                                         << u"self-signed certificate in certificate chain"_s;
-        row("verified, other host's certificate") << u"otherhost"_s << socket << TlsMode::Verified << u"ca"_s
-                                                  << false << u"Validation of SSL server certificate failed"_s;
+                                      << u"Сертификат сервера не подписан ЦС из файла «"_s << none << none;
+        row("verified, system CAs only") << u"tls"_s << socket << TlsMode::Verified << none << false
+                                         << u"Сертификат сервера не подписан ни одним системным ЦС"_s << none << none;
         row("required, other host's certificate") << u"otherhost"_s << socket << TlsMode::Required << u"ca"_s
-                                                  << false << tls13;
+                                                  << false << tls13 << none << none;
         row("verified, missing CA file") << u"tls"_s << socket << TlsMode::Verified << u"missing"_s << false
-                                         << u"No such file or directory"_s;
+                                         << u"Файл сертификата ЦС «%1» не найден"_s << none << none;
         row("verified, CA file not a certificate") << u"tls"_s << socket << TlsMode::Verified << u"port"_s << false
-                                                   << u"no certificate or crl found"_s;
-        row("compressed, tls server") << u"tls"_s << socket << TlsMode::Preferred << QString() << true << tls13;
-        row("compressed, plain server") << u"plain"_s << socket << TlsMode::Off << QString() << true << clear;
+                                                   << u"В файле сертификата ЦС «%1» нет сертификатов ЦС"_s << none
+                                                   << none;
+        // A fifo would keep the connect reading for good.
+        row("verified, CA file a fifo") << u"tls"_s << socket << TlsMode::Verified << u"fifo"_s << false
+                                        << u"Файл сертификата ЦС «%1» не обычный файл"_s << none << none;
+        row("compressed, tls server") << u"tls"_s << socket << TlsMode::Preferred << none << true << tls13 << none
+                                      << none;
+        row("compressed, plain server") << u"plain"_s << socket << TlsMode::Off << none << true << clear << none
+                                        << none;
+        // The name checked is the one the operator meant, however the link goes.
+        row("verified, certificate for the name given") << u"otherhost"_s << socket << TlsMode::Verified << u"ca"_s
+                                                        << false << tls13 << u"otherhost.invalid"_s << none;
+        row("verified, localhost's certificate, other name given")
+            << u"tls"_s << socket << TlsMode::Verified << u"ca"_s << false
+            << u"Сертификат сервера выдан не на имя «otherhost.invalid»"_s << u"otherhost.invalid"_s << none;
+        row("verified, tunnel to the certificate's host") << u"otherhost"_s << socket << TlsMode::Verified << u"ca"_s
+                                                          << false << tls13 << u"tunnel:otherhost.invalid"_s << none;
+        row("verified, tunnel to another host, localhost's certificate")
+            << u"tls"_s << socket << TlsMode::Verified << u"ca"_s << false
+            << u"Сертификат сервера выдан не на имя «db.example.org»"_s << u"tunnel:db.example.org"_s << none;
     }
+    QTest::newRow("verified, other host's certificate, tcp")
+        << u"otherhost"_s << false << TlsMode::Verified << u"ca"_s << false
+        << u"Сертификат сервера выдан не на имя «localhost»"_s << none << none;
+    QTest::newRow("verified, other host's certificate, socket")
+        << u"otherhost"_s << true << TlsMode::Verified << u"ca"_s << false
+        << u"Сертификат сервера выдан не на имя «localhost»"_s << none << none;
+    // A man in the middle that hides the server's TLS offer gets no login.
+    QTest::newRow("required, plain server, counted") << u"plain"_s << false << TlsMode::Required << none << false
+                                                     << noTls << none << u"count"_s;
+    QTest::newRow("required, TLS offer stripped") << u"tls"_s << false << TlsMode::Required << none << false << noTls
+                                                  << none << u"strip"_s;
+    // The first look goes through untouched, the connect that follows is stripped.
+    QTest::newRow("required, TLS offer stripped after the first look")
+        << u"tls"_s << false << TlsMode::Required << none << false << noTls << none << u"strip later"_s;
+    QTest::newRow("verified, TLS offer stripped after the first look")
+        << u"tls"_s << false << TlsMode::Verified << u"ca"_s << false << noTls << none << u"strip later"_s;
+    QTest::newRow("verified, TLS offer stripped") << u"tls"_s << false << TlsMode::Verified << u"ca"_s << false
+                                                  << noTls << none << u"strip"_s;
+    QTest::newRow("required, through a relay as is") << u"tls"_s << false << TlsMode::Required << none << false
+                                                     << tls13 << none << u"count"_s;
     QTest::newRow("host name that does not resolve")
-        << u"unknown"_s << false << TlsMode::Preferred << QString() << false
-        << u"Сервер «nosuch.invalid» не найден: имя не разрешается в адрес (Unknown server host"_s;
+        << u"unknown"_s << false << TlsMode::Preferred << none << false
+        << u"Сервер «nosuch.invalid» не найден: имя не разрешается в адрес (Unknown server host"_s << none << none;
 }
 
 void tst_ServerLink::modes()
@@ -170,12 +227,22 @@ void tst_ServerLink::modes()
     QFETCH(QString, ca);
     QFETCH(bool, compressed);
     QFETCH(QString, outcome);
+    QFETCH(QString, certName);
+    QFETCH(QString, relay);
 
     ThrowawayServer *target = serverNamed(server);
+    std::unique_ptr<TlsStripRelay> middle;
+    if (!relay.isEmpty()) {
+        middle = std::make_unique<TlsStripRelay>(target->socket(), relay == u"strip"_s         ? 0
+                                                                   : relay == u"strip later"_s ? 1
+                                                                                               : -1);
+        QVERIFY(middle->start());
+    }
     // By TCP the host is "localhost" with the port: the certificate's name,
     // and the case where the library would take its default socket.
     const ServerAddressParse parsed =
-        !target ? parseServerAddress(u"nosuch.invalid:3306"_s)
+        !target  ? parseServerAddress(u"nosuch.invalid:3306"_s)
+        : middle ? parseServerAddress(u"127.0.0.1"_s, QString::number(middle->port()))
         : socket ? parseServerAddress(QString::fromLocal8Bit(target->socket()))
                  : parseServerAddress(u"localhost"_s, QString::number(target->port()));
     QVERIFY2(parsed.address, qPrintable(parsed.error));
@@ -184,13 +251,21 @@ void tst_ServerLink::modes()
     const QString caFile = ca.isEmpty() ? QString()
                            : ca == u"port"_s ? QString::fromLocal8Bit(target->socket()).replace(u"mysqld.sock"_s, u"port"_s)
                                              : m_certs.filePath(ca + u".pem"_s);
+    if (ca == u"fifo"_s) {
+        ::unlink(QFile::encodeName(caFile).constData());
+        QCOMPARE(::mkfifo(QFile::encodeName(caFile).constData(), 0600), 0);
+    }
+    outcome.replace(u"%1"_s, caFile);
 
     // Through the program's own connect, as the page and the connection that
     // ends a query make it.
+    const bool throughTunnel = certName.startsWith(u"tunnel:"_s);
+    TlsOptions tls{mode, caFile, compressed, throughTunnel ? QString() : certName};
     QString refusal;
-    const std::optional<DbLogin> login =
-        makeDbLogin(address, u"root"_s, u"kelp"_s, {mode, caFile, compressed}, &refusal);
+    std::optional<DbLogin> login = makeDbLogin(address, u"root"_s, u"kelp"_s, tls, &refusal);
     QVERIFY2(login, qPrintable(refusal));
+    if (throughTunnel)
+        login->certificateName = certName.mid(7);
     DbConnection connection;
     const ConnectOutcome made = connection.connect(*login);
     QString result = made.errorText;
@@ -198,13 +273,18 @@ void tst_ServerLink::modes()
         QVERIFY(result.isEmpty());
         // The link really goes where it was meant to, the way it was meant to.
         MYSQL *mysql = connection.handle();
-        QCOMPARE(QByteArray(mysql_get_host_info(mysql)).contains("TCP/IP"), !socket);
+        QCOMPARE(QByteArray(mysql_get_host_info(mysql)).contains("TCP/IP"), !socket || middle);
         QCOMPARE(linkCompressed(mysql), compressed);
         result = linkDescription(mysql);
     } else {
         // A refused link leaves nothing that a query could use.
         QVERIFY(!connection.handle());
         QCOMPARE(connection.Connected(), 0);
+        // Refused for want of TLS: not one byte, so no account, no password.
+        if (middle && relay == u"count"_s)
+            QCOMPARE(middle->bytesToServer(), std::uint64_t(0));
+        if (middle && relay != u"count"_s)
+            QCOMPARE(middle->bytesAfterStripping(), std::uint64_t(0));
     }
     QVERIFY2(result.contains(outcome), qPrintable(result));
 }
