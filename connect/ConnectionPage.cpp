@@ -9,6 +9,7 @@
 #include "connect/SavedConnectionsBar.h"
 #include "connect/TlsGroup.h"
 
+#include <QAbstractButton>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -54,6 +55,8 @@ ConnectionPage::ConnectionPage(DbShell &shell, QWidget *parent)
     m_port->setMaxLength(5);
     m_port->setFixedWidth(m_port->fontMetrics().horizontalAdvance(u"655350"_s) + 12);
     portLabel->setBuddy(m_port);
+    // Beside the SSH group's two port boxes, each says which port it is.
+    m_port->setAccessibleName(u"Порт БД"_s);
     grid->addWidget(portLabel, 0, 2);
     grid->addWidget(m_port, 0, 3);
     Edit2 = addRow(grid, 1, u"Имя"_s, u"Edit2"_s, u"root"_s);
@@ -94,12 +97,15 @@ ConnectionPage::ConnectionPage(DbShell &shell, QWidget *parent)
     connect(Button1, &QPushButton::clicked, this,
             [this] { runGuarded(m_shell.dialogParent(), [this] { Button1Click(); }); });
     connect(m_saved, &SavedConnectionsBar::picked, this, &ConnectionPage::showSettings);
+    connect(m_remember, &RememberPasswordBox::unticked, this, &ConnectionPage::forgetPassword);
 
     // The first run shows the initial texts; every later one the last connection's settings.
     if (const std::optional<ConnectionSettings> last = m_store.last()) {
         showSettings(*last);
         m_saved->showName(m_store.lastName());
     }
+    for (QLineEdit *edit : {Edit1, m_port, Edit2, Edit4})
+        connect(edit, &QLineEdit::textChanged, m_remember, &RememberPasswordBox::connectionChanged);
 }
 
 void ConnectionPage::setRoute(ConnectRoute *route, QWidget *group)
@@ -118,6 +124,30 @@ void ConnectionPage::setRoute(ConnectRoute *route, QWidget *group)
     }
     if (const std::optional<ConnectionSettings> last = m_store.last())
         m_route->show(*last);
+    // Watched only now: showing the last settings is no change of the
+    // connection the password was recalled for.
+    for (QLineEdit *edit : group->findChildren<QLineEdit *>())
+        connect(edit, &QLineEdit::textChanged, m_remember, &RememberPasswordBox::connectionChanged);
+    for (QAbstractButton *button : group->findChildren<QAbstractButton *>())
+        connect(button, &QAbstractButton::toggled, m_remember, &RememberPasswordBox::connectionChanged);
+    if (auto *box = qobject_cast<QGroupBox *>(group))
+        connect(box, &QGroupBox::toggled, m_remember, &RememberPasswordBox::connectionChanged);
+}
+
+void ConnectionPage::forgetPassword()
+{
+    QString account;
+    try {
+        account = passwordAccountOf(settingsOfBoxes());
+    } catch (const QmError &) {
+        // Boxes that name no connection: only the recalled one is forgotten.
+    }
+    QStringList problems;
+    for (const QString &forgotten : m_remember->forget(account))
+        if (const QString problem = m_store.forgetPassword(forgotten); !problem.isEmpty() && !problems.contains(problem))
+            problems.append(problem);
+    if (!problems.isEmpty())
+        showState(problems.join(u'\n'));
 }
 
 void ConnectionPage::showSettings(const ConnectionSettings &settings)
@@ -180,5 +210,7 @@ void ConnectionPage::Button1Click()
 
 void ConnectionPage::showState(const QString &state)
 {
-    m_state->setText(state.isEmpty() ? u"Нет соединения"_s : state);
+    // What could not be read of the settings file stays in view until a connect.
+    const QString problem = m_store.problem();
+    m_state->setText(state.isEmpty() ? u"Нет соединения"_s + (problem.isEmpty() ? QString() : u"\n"_s + problem) : state);
 }

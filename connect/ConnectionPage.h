@@ -54,6 +54,8 @@ private:
     // The boxes' settings; throws QmError when the host or port box is wrong.
     ConnectionSettings settingsOfBoxes() const;
     void showState(const QString &state);
+    // "Запомнить пароль" unticked: the keyring and the settings forget at once.
+    void forgetPassword();
 
     DbShell &m_shell;
     ConnectionSettingsStore m_store;

@@ -1,6 +1,12 @@
 #include "connect/ConnectionSettings.h"
 
+#include "connect/ConnectionSettingsFile.h"
 #include "keyring/SecretAccounts.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QSettings>
 #include <QStandardPaths>
@@ -15,8 +21,6 @@ namespace {
 
 const QString lastGroup = u"last"_s;
 const QString namedArray = u"connections"_s;
-
-using Named = std::vector<std::pair<QString, ConnectionSettings>>;
 
 const QString agentLogin = u"agent"_s;
 const QString keyLogin = u"key"_s;
@@ -35,26 +39,6 @@ QString sshLoginName(SshLogin login)
     return agentLogin;
 }
 
-// The SSH part of the settings. No secret ever: a passphrase or an SSH
-// password lives in the keyring only.
-void readSsh(const QSettings &file, ConnectionSettings &settings)
-{
-    SshTunnelSettings &tunnel = settings.sshTunnel;
-    settings.ssh = file.value(u"ssh"_s, false).toBool();
-    tunnel.host = file.value(u"sshHost"_s).toString();
-    const uint port = file.value(u"sshPort"_s, 0).toUInt();
-    tunnel.port = port <= 65535 ? int(port) : 0;
-    tunnel.account = file.value(u"sshAccount"_s).toString();
-    const QString login = file.value(u"sshLogin"_s).toString();
-    tunnel.login = login == keyLogin ? SshLogin::KeyFile : login == passwordLogin ? SshLogin::Password : SshLogin::Agent;
-    tunnel.keyFile = file.value(u"sshKeyFile"_s).toString();
-    tunnel.databaseHost = file.value(u"sshDatabaseHost"_s, tunnel.databaseHost).toString();
-    const uint databasePort = file.value(u"sshDatabasePort"_s, tunnel.databasePort).toUInt();
-    tunnel.databasePort = databasePort >= 1 && databasePort <= 65535 ? int(databasePort) : tunnel.databasePort;
-    tunnel.configFile = file.value(u"sshConfig"_s).toString();
-    tunnel.knownHostsFile = file.value(u"sshKnownHosts"_s).toString();
-}
-
 void writeSsh(QSettings &file, const ConnectionSettings &settings)
 {
     const SshTunnelSettings &tunnel = settings.sshTunnel;
@@ -66,28 +50,10 @@ void writeSsh(QSettings &file, const ConnectionSettings &settings)
     file.setValue(u"sshKeyFile"_s, tunnel.keyFile);
     file.setValue(u"sshDatabaseHost"_s, tunnel.databaseHost);
     file.setValue(u"sshDatabasePort"_s, tunnel.databasePort);
-    file.setValue(u"sshConfig"_s, tunnel.configFile);
-    file.setValue(u"sshKnownHosts"_s, tunnel.knownHostsFile);
-}
-
-// Reads the settings of the current group; what is missing or unreadable
-// keeps the initial value.
-ConnectionSettings readSettings(const QSettings &file)
-{
-    ConnectionSettings settings;
-    settings.host = file.value(u"host"_s, settings.host).toString();
-    const uint port = file.value(u"port"_s, 0).toUInt();
-    settings.port = port <= 65535 ? port : 0;
-    settings.socket = file.value(u"socket"_s).toString();
-    settings.user = file.value(u"user"_s, settings.user).toString();
-    settings.database = file.value(u"database"_s, settings.database).toString();
-    settings.tls.mode = tlsModeFromName(file.value(u"tls"_s).toString()).value_or(settings.tls.mode);
-    settings.tls.caFile = file.value(u"ca"_s).toString();
-    settings.tls.certificateName = file.value(u"certificateName"_s).toString();
-    settings.tls.compressed = file.value(u"compressed"_s, false).toBool();
-    settings.rememberPassword = file.value(u"rememberPassword"_s, false).toBool();
-    readSsh(file, settings);
-    return settings;
+    // Never ssh's config or known-hosts file (see ConnectionSettingsFile);
+    // an older file's lines of them go.
+    file.remove(u"sshConfig"_s);
+    file.remove(u"sshKnownHosts"_s);
 }
 
 void writeSettings(QSettings &file, const ConnectionSettings &settings)
@@ -106,29 +72,22 @@ void writeSettings(QSettings &file, const ConnectionSettings &settings)
 }
 
 // Named connections live in an array, so a name may hold any character,
-// "/" and "\" included, which QSettings would take for groups in a key.
-Named readNamed(QSettings &file)
-{
-    Named named;
-    const int count = file.beginReadArray(namedArray);
-    for (int i = 0; i < count; ++i) {
-        file.setArrayIndex(i);
-        const QString name = file.value(u"name"_s).toString();
-        if (!name.trimmed().isEmpty())
-            named.emplace_back(name, readSettings(file));
-    }
-    file.endArray();
-    return named;
-}
-
-void writeNamed(QSettings &file, const Named &named)
+// "/" and "\" included, which QSettings would take for groups in a key. A
+// connection that was refused on reading keeps its lines as they were.
+void writeNamed(QSettings &file, const std::vector<SavedConnection> &named)
 {
     file.remove(namedArray);
     file.beginWriteArray(namedArray, int(named.size()));
     for (int i = 0; i < int(named.size()); ++i) {
         file.setArrayIndex(i);
-        file.setValue(u"name"_s, named[size_t(i)].first);
-        writeSettings(file, named[size_t(i)].second);
+        const SavedConnection &entry = named[size_t(i)];
+        if (!entry.refusal.isEmpty()) {
+            for (auto value = entry.raw.cbegin(); value != entry.raw.cend(); ++value)
+                file.setValue(value.key(), value.value());
+            continue;
+        }
+        file.setValue(u"name"_s, entry.name);
+        writeSettings(file, entry.settings);
     }
     file.endArray();
 }
@@ -136,9 +95,40 @@ void writeNamed(QSettings &file, const Named &named)
 QString finish(QSettings &file)
 {
     file.sync();
-    if (file.status() != QSettings::NoError)
+    // A format error is what the reading found, and the copy kept aside
+    // holds those lines: only a failed write means nothing was written.
+    if (file.status() == QSettings::AccessError)
         return u"Настройки соединений не записаны в %1"_s.arg(file.fileName());
     return {};
+}
+
+// A copy of path already kept aside, byte for byte; empty when there is none.
+QString alreadyAside(const QString &path)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.read(maxConnectionSettingsBytes + 1);
+    const QDir folder = info.dir();
+    for (const QFileInfo &aside : folder.entryInfoList({info.fileName() + u".unread-*"_s}, QDir::Files)) {
+        if (aside.size() != bytes.size())
+            continue;
+        QFile kept(aside.filePath());
+        if (kept.open(QIODevice::ReadOnly) && kept.readAll() == bytes)
+            return aside.filePath();
+    }
+    return {};
+}
+
+// A free name beside path for the file kept aside.
+QString asidePath(const QString &path)
+{
+    const QString base = path + u".unread-"_s + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+    QString aside = base;
+    for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
+        aside = base + u'-' + QString::number(n);
+    return aside;
 }
 
 } // namespace
@@ -149,33 +139,71 @@ QString connectionSettingsPath()
 }
 
 ConnectionSettingsStore::ConnectionSettingsStore()
-    : m_path(connectionSettingsPath())
+    : ConnectionSettingsStore(connectionSettingsPath())
 {
 }
 
 ConnectionSettingsStore::ConnectionSettingsStore(const QString &path)
     : m_path(path)
 {
+    load();
+}
+
+ConnectionSettingsRead ConnectionSettingsStore::load() const
+{
+    ConnectionSettingsRead read = readConnectionSettingsFile(m_path);
+    if (read.problems.isEmpty() || m_keptAside)
+        return read;
+    // What could not be read is never lost: the file as it is goes aside
+    // before anything writes over it. One that could not be opened is moved
+    // (a fifo, a huge file), so that the settings start anew beside it.
+    m_keptAside = true;
+    // A file refused at every start is kept aside once.
+    const QString before = read.opened ? alreadyAside(m_path) : QString();
+    const QString aside = before.isEmpty() ? asidePath(m_path) : before;
+    const bool kept = !before.isEmpty() || (read.opened ? QFile::copy(m_path, aside) : QFile::rename(m_path, aside));
+    QString told = u"Настройки соединений прочитаны не все: "_s + read.problems.join(u"; "_s) + u"."_s;
+    if (kept)
+        told += read.opened ? u" Файл как он был сохранён в %1."_s.arg(aside)
+                            : u" Файл перенесён в %1; настройки начаты заново."_s.arg(aside);
+    else
+        told += u" Отложить файл в %1 не удалось: настройки соединений не будут записаны."_s.arg(aside);
+    m_problem = told;
+    m_writable = kept;
+    if (kept && !read.opened)
+        read = readConnectionSettingsFile(m_path);
+    return read;
+}
+
+QString ConnectionSettingsStore::writeRefusal() const
+{
+    if (!m_writable)
+        return u"Настройки соединений не записаны в %1: файл не отложен"_s.arg(m_path);
+    if (const QString refusal = connectionSettingsFileRefusal(m_path); !refusal.isEmpty())
+        return u"Настройки соединений не записаны: "_s + refusal;
+    return {};
 }
 
 std::optional<ConnectionSettings> ConnectionSettingsStore::last() const
 {
-    QSettings file(m_path, QSettings::IniFormat);
-    if (!file.childGroups().contains(lastGroup))
-        return std::nullopt;
-    file.beginGroup(lastGroup);
-    return readSettings(file);
+    return load().last;
 }
 
 QString ConnectionSettingsStore::lastName() const
 {
-    const QSettings file(m_path, QSettings::IniFormat);
-    return file.value(lastGroup + u"/name"_s).toString();
+    return load().lastName;
 }
 
 QString ConnectionSettingsStore::saveLast(const ConnectionSettings &settings, const QString &name)
 {
+    const ConnectionSettingsRead read = load();
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return refusal;
     QSettings file(m_path, QSettings::IniFormat);
+    // The named ones are written again too, so that what could not be read
+    // of them (kept aside) goes from the file.
+    writeNamed(file, read.named);
+    file.remove(lastGroup);
     file.beginGroup(lastGroup);
     writeSettings(file, settings);
     file.setValue(u"name"_s, name);
@@ -185,19 +213,24 @@ QString ConnectionSettingsStore::saveLast(const ConnectionSettings &settings, co
 
 QStringList ConnectionSettingsStore::names() const
 {
-    QSettings file(m_path, QSettings::IniFormat);
     QStringList names;
-    for (const auto &entry : readNamed(file))
-        names.append(entry.first);
+    for (const SavedConnection &entry : load().named)
+        names.append(entry.name);
     return names;
 }
 
-std::optional<ConnectionSettings> ConnectionSettingsStore::named(const QString &name) const
+std::optional<ConnectionSettings> ConnectionSettingsStore::named(const QString &name, QString *refusal) const
 {
-    QSettings file(m_path, QSettings::IniFormat);
-    for (const auto &entry : readNamed(file))
-        if (entry.first == name)
-            return entry.second;
+    for (const SavedConnection &entry : load().named) {
+        if (entry.name != name)
+            continue;
+        if (!entry.refusal.isEmpty()) {
+            if (refusal)
+                *refusal = u"Соединение «%1» не взято: %2"_s.arg(name, entry.refusal);
+            return std::nullopt;
+        }
+        return entry.settings;
+    }
     return std::nullopt;
 }
 
@@ -205,25 +238,53 @@ QString ConnectionSettingsStore::save(const QString &name, const ConnectionSetti
 {
     if (name.trimmed().isEmpty())
         return u"У соединения нет имени"_s;
+    std::vector<SavedConnection> named = load().named;
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return refusal;
+    auto it = std::find_if(named.begin(), named.end(), [&name](const auto &entry) { return entry.name == name; });
+    if (it == named.end() && int(named.size()) >= maxSavedConnections)
+        return u"Сохранено уже %1 соединений: удалите ненужные"_s.arg(maxSavedConnections);
+    if (it == named.end())
+        it = named.insert(named.end(), SavedConnection{name, {}, {}, {}});
+    it->settings = settings;
+    it->refusal.clear();
+    it->raw.clear();
     QSettings file(m_path, QSettings::IniFormat);
-    Named named = readNamed(file);
-    auto it = std::find_if(named.begin(), named.end(), [&name](const auto &entry) { return entry.first == name; });
-    if (it != named.end())
-        it->second = settings;
-    else
-        named.emplace_back(name, settings);
     writeNamed(file, named);
     return finish(file);
 }
 
 QString ConnectionSettingsStore::remove(const QString &name)
 {
+    const ConnectionSettingsRead read = load();
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return refusal;
+    std::vector<SavedConnection> named = read.named;
+    std::erase_if(named, [&name](const auto &entry) { return entry.name == name; });
     QSettings file(m_path, QSettings::IniFormat);
-    Named named = readNamed(file);
-    std::erase_if(named, [&name](const auto &entry) { return entry.first == name; });
     writeNamed(file, named);
-    if (file.value(lastGroup + u"/name"_s).toString() == name)
+    if (read.lastName == name)
         file.setValue(lastGroup + u"/name"_s, QString());
+    return finish(file);
+}
+
+QString ConnectionSettingsStore::forgetPassword(const QString &account)
+{
+    const ConnectionSettingsRead read = load();
+    if (const QString refusal = writeRefusal(); !refusal.isEmpty())
+        return refusal;
+    std::vector<SavedConnection> named = read.named;
+    bool changed = false;
+    for (SavedConnection &entry : named)
+        if (entry.refusal.isEmpty() && entry.settings.rememberPassword && passwordAccountOf(entry.settings) == account) {
+            entry.settings.rememberPassword = false;
+            changed = true;
+        }
+    QSettings file(m_path, QSettings::IniFormat);
+    if (changed)
+        writeNamed(file, named);
+    if (read.last && read.last->rememberPassword && passwordAccountOf(*read.last) == account)
+        file.setValue(lastGroup + u"/rememberPassword"_s, false);
     return finish(file);
 }
 

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-class QSettings;
+struct ConnectionSettingsRead;
 
 // Everything that says where and how to connect, except secrets: the
 // password (and any passphrase) lives only in the keyring (PasswordStore),
@@ -47,6 +47,10 @@ QString connectionSettingsPath();
 // The last successful connection and the named connections, in one settings
 // file. Writers return an empty text on success, else why the file could not
 // be written (nothing is lost: the previous file stays as it was).
+//
+// The file is read strictly (ConnectionSettingsFile): when any of it cannot
+// be read, the file as it was is kept aside under another name before
+// anything writes over it, and problem() says so.
 class ConnectionSettingsStore
 {
 public:
@@ -54,21 +58,37 @@ public:
     ConnectionSettingsStore();
     explicit ConnectionSettingsStore(const QString &path);
 
+    // What the operator must be told about the file (what could not be read
+    // and where the file was kept aside); empty when it was read whole.
+    QString problem() const { return m_problem; }
+
     // The connection that last succeeded, and the name it was picked under
     // (empty when it was typed). nullopt before the first success.
     std::optional<ConnectionSettings> last() const;
     QString lastName() const;
     QString saveLast(const ConnectionSettings &settings, const QString &name = QString());
 
-    // Named connections, in the order they were first saved. Saving under an
-    // existing name replaces it; a name is any non-blank text.
+    // Named connections, in the order they were first saved; names are
+    // unique. Saving under an existing name replaces it; a name is any
+    // non-blank text.
     QStringList names() const;
-    std::optional<ConnectionSettings> named(const QString &name) const;
+    // nullopt also for a connection refused on reading: refusal then says why.
+    std::optional<ConnectionSettings> named(const QString &name, QString *refusal = nullptr) const;
     QString save(const QString &name, const ConnectionSettings &settings);
     QString remove(const QString &name);
+
+    // The password of account is no longer kept: the last and the named
+    // connections of that account stop asking the keyring for it.
+    QString forgetPassword(const QString &account);
 
     QString path() const { return m_path; }
 
 private:
+    ConnectionSettingsRead load() const;
+    QString writeRefusal() const;
+
     QString m_path;
+    mutable QString m_problem;
+    mutable bool m_keptAside = false;
+    mutable bool m_writable = true;
 };

@@ -54,8 +54,10 @@ QString RememberPasswordBox::note() const
 
 void RememberPasswordBox::ticked(bool checked)
 {
-    if (!checked)
+    if (!checked) {
+        Q_EMIT unticked();
         return;
+    }
     // Ticking asks the keyring at once, so that the box says before the
     // connect when nothing can be kept.
     m_store->read(probeAccount, [this](const KeyringOutcome &outcome) {
@@ -70,6 +72,8 @@ void RememberPasswordBox::recall(const QString &account, QLineEdit *passwordBox)
 {
     const int generation = ++m_generation;
     m_recalledAccount = account;
+    m_recalledInto = nullptr;
+    m_recalledSecret.clear();
     const QString before = passwordBox->text();
     QPointer<QLineEdit> box = passwordBox;
     m_store->read(account, [this, generation, before, box](const KeyringOutcome &outcome) {
@@ -79,9 +83,39 @@ void RememberPasswordBox::recall(const QString &account, QLineEdit *passwordBox)
             showProblem(outcome.problem);
             return;
         }
-        if (outcome.found && box && box->text() == before)
+        if (outcome.found && box && box->text() == before) {
             box->setText(outcome.secret);
+            m_recalledInto = box;
+            m_recalledSecret = outcome.secret;
+        }
     });
+}
+
+void RememberPasswordBox::connectionChanged()
+{
+    ++m_generation;
+    if (m_recalledInto && !m_recalledSecret.isEmpty() && m_recalledInto->text() == m_recalledSecret)
+        m_recalledInto->clear();
+    m_recalledInto = nullptr;
+    m_recalledSecret.clear();
+    m_recalledAccount.clear();
+}
+
+QStringList RememberPasswordBox::forget(const QString &account)
+{
+    ++m_generation;
+    QStringList forgotten;
+    for (const QString &each : {account, m_recalledAccount})
+        if (!each.isEmpty() && !forgotten.contains(each))
+            forgotten.append(each);
+    const int generation = m_generation;
+    for (const QString &each : forgotten)
+        m_store->remove(each, [this, generation](const KeyringOutcome &outcome) {
+            if (generation == m_generation && !outcome.ok)
+                showProblem(outcome.problem);
+        });
+    m_recalledAccount.clear();
+    return forgotten;
 }
 
 void RememberPasswordBox::keep(const QString &account, const QString &password)

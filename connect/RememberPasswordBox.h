@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QStringList>
 #include <QWidget>
 
 class PasswordStore;
@@ -14,6 +16,8 @@ class QLineEdit;
 // the box is unticked and its note says why; the connection is not held up.
 class RememberPasswordBox : public QWidget
 {
+    Q_OBJECT
+
 public:
     explicit RememberPasswordBox(QWidget *parent = nullptr);
 
@@ -31,6 +35,18 @@ public:
     // keyring is not touched for accounts it never kept).
     void keep(const QString &account, const QString &password);
 
+    // A recalled password belongs to the connection it was recalled for: when
+    // the host, port, account, database or SSH part changes, a password box
+    // that still holds it is emptied, and a recall not yet answered is dropped.
+    void connectionChanged();
+    // The operator unticked the box: the keyring forgets the password of
+    // account and the one recalled; gives the accounts forgotten.
+    QStringList forget(const QString &account);
+
+Q_SIGNALS:
+    // The operator unticked the box (not setChecked).
+    void unticked();
+
 private:
     void ticked(bool checked);
     void showProblem(const QString &problem);
@@ -41,4 +57,7 @@ private:
     // Counts recalls and keeps: an answer to an earlier one changes nothing.
     int m_generation = 0;
     QString m_recalledAccount;
+    // What the recall put into the box, until the connection changes.
+    QPointer<QLineEdit> m_recalledInto;
+    QString m_recalledSecret;
 };

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -37,7 +38,7 @@ SavedConnectionsBar::SavedConnectionsBar(ConnectionSettingsStore &store, std::fu
     row->addWidget(m_save);
     row->addWidget(m_remove);
 
-    connect(m_names, &QComboBox::activated, this, &SavedConnectionsBar::pick);
+    connect(m_names, &QComboBox::activated, this, [this](int index) { runGuarded(window(), [this, index] { pick(index); }); });
     connect(m_save, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { save(); }); });
     connect(m_remove, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { remove(); }); });
     reload();
@@ -69,8 +70,20 @@ void SavedConnectionsBar::reload()
 void SavedConnectionsBar::pick(int index)
 {
     const QString name = m_names->itemText(index);
-    if (const std::optional<ConnectionSettings> settings = m_store.named(name))
+    QString refusal;
+    if (const std::optional<ConnectionSettings> settings = m_store.named(name, &refusal))
         Q_EMIT picked(*settings);
+    else if (!refusal.isEmpty())
+        throw QmError(refusal);
+}
+
+bool SavedConnectionsBar::confirm(const QString &question, const QString &objectName)
+{
+    QMessageBox box(QMessageBox::Question, u"Quenmark"_s, question, QMessageBox::Yes | QMessageBox::No, window());
+    box.setObjectName(objectName);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void SavedConnectionsBar::save()
@@ -79,6 +92,11 @@ void SavedConnectionsBar::save()
     if (name.isEmpty())
         throw QmError(u"Введите имя соединения в списке сохранённых соединений"_s);
     const ConnectionSettings settings = m_current();
+    // Names are unique: a taken one is replaced only when the operator says so.
+    if (m_store.names().contains(name)
+        && !confirm(u"Соединение «%1» уже сохранено. Заменить его настройками на странице?"_s.arg(name),
+                    u"ReplaceConnectionBox"_s))
+        return;
     if (const QString problem = m_store.save(name, settings); !problem.isEmpty())
         throw QmError(problem);
     reload();
@@ -90,6 +108,8 @@ void SavedConnectionsBar::remove()
     const QString name = m_names->currentText();
     if (m_names->findText(name, Qt::MatchExactly) < 0)
         throw QmError(u"Нет сохранённого соединения «%1»"_s.arg(name));
+    if (!confirm(u"Удалить сохранённое соединение «%1»?"_s.arg(name), u"RemoveConnectionBox"_s))
+        return;
     if (const QString problem = m_store.remove(name); !problem.isEmpty())
         throw QmError(problem);
     reload();

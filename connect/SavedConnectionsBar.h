@@ -11,8 +11,9 @@ class QPushButton;
 
 // The row "Сохранённые соединения" of the connection page: a list of named
 // connections (a test server, the live one), picked by name; "Сохранить"
-// keeps the page's settings under the name typed or picked, "Удалить" drops
-// the one shown. Never a password: see RememberPasswordBox.
+// keeps the page's settings under the name typed or picked (names are unique:
+// a taken one is replaced after asking), "Удалить" drops the one shown after
+// asking. Never a password: see RememberPasswordBox.
 class SavedConnectionsBar : public QWidget
 {
     Q_OBJECT
@@ -36,6 +37,7 @@ private:
     void pick(int index);
     void save();
     void remove();
+    bool confirm(const QString &question, const QString &objectName);
 
     ConnectionSettingsStore &m_store;
     std::function<ConnectionSettings()> m_current;

@@ -61,6 +61,8 @@ SshGroup::SshGroup(QWidget *parent)
     m_host = makeEdit(u"sshHostEdit"_s, u"имя, адрес или Host из ~/.ssh/config"_s);
     m_port = makeEdit(u"sshPortEdit"_s, u"22"_s);
     m_port->setMaximumWidth(60);
+    // Three port boxes on one page: each says which port it is.
+    m_port->setAccessibleName(u"Порт SSH"_s);
     m_account = makeEdit(u"sshAccountEdit"_s, u"из ~/.ssh/config или ваше"_s);
 
     m_agent = new QRadioButton(u"агент SSH"_s);
@@ -86,6 +88,7 @@ SshGroup::SshGroup(QWidget *parent)
     m_databaseHost->setToolTip(u"Хост базы данных, как его видит SSH-сервер, или путь к сокету на нём"_s);
     m_databasePort = makeEdit(u"sshDatabasePortEdit"_s, u"3306"_s);
     m_databasePort->setMaximumWidth(60);
+    m_databasePort->setAccessibleName(u"Порт БД на SSH-сервере"_s);
     connect(m_databaseHost, &QLineEdit::textChanged, this,
             [this](const QString &host) { m_databasePort->setEnabled(!host.startsWith(u'/')); });
 

@@ -44,6 +44,8 @@ TlsGroup::TlsGroup(QWidget *parent)
     m_caFile = new QLineEdit;
     m_caFile->setObjectName(u"caFile"_s);
     m_caFile->setPlaceholderText(u"системные сертификаты"_s);
+    // Its row's label has no buddy (the row is a layout): named here, not after the group.
+    m_caFile->setAccessibleName(u"Сертификат ЦС"_s);
     m_pickCa = new QToolButton;
     m_pickCa->setObjectName(u"pickCaFile"_s);
     m_pickCa->setText(u"…"_s);

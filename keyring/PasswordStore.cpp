@@ -12,23 +12,47 @@ namespace {
 
 const QString service = u"Quenmark"_s;
 
-QString problemText(const QKeychain::Job &job)
+// What the job was to do, for the problem text.
+enum class Task { Read, Write, Remove };
+
+QString taskFailed(Task task)
 {
+    switch (task) {
+    case Task::Read:
+        return u"пароль не прочитан"_s;
+    case Task::Write:
+        return u"пароль не сохранён"_s;
+    case Task::Remove:
+        break;
+    }
+    return u"пароль не удалён"_s;
+}
+
+// A Russian sentence first; the keyring's own words (English D-Bus text) only
+// after it, as the detail.
+QString problemText(const QKeychain::Job &job, Task task)
+{
+    QString what;
     switch (job.error()) {
     case QKeychain::NoBackendAvailable:
-        return u"Хранилище паролей недоступно (%1): пароль не сохранён"_s.arg(job.errorString());
+        what = u"Хранилище паролей недоступно"_s;
+        break;
     case QKeychain::AccessDenied:
     case QKeychain::AccessDeniedByUser:
-        return u"Хранилище паролей закрыто или отказало в доступе (%1)"_s.arg(job.errorString());
+        what = u"Хранилище паролей закрыто или отказало в доступе"_s;
+        break;
     default:
-        return u"Хранилище паролей недоступно: %1"_s.arg(job.errorString());
+        what = u"Хранилище паролей не выполнило запрос"_s;
+        break;
     }
+    const QString detail = job.errorString().trimmed();
+    return what + u": "_s + taskFailed(task) + (detail.isEmpty() ? QString() : u". Подробности: "_s + detail);
 }
 
 // Starts the job and calls done once: when the job finishes, or when it has
 // not finished in time. The job is never deleted early (the keyring's reply
 // refers to it); it deletes itself when it finishes.
-void run(QKeychain::Job *job, QObject *context, int timeoutMs, PasswordStore::Done done)
+void run(QKeychain::Job *job, Task task, QObject *context, int timeoutMs, PasswordStore::Done done)
 {
     auto pending = std::make_shared<PasswordStore::Done>(std::move(done));
     const auto answer = [pending](const KeyringOutcome &outcome) {
@@ -41,7 +65,7 @@ void run(QKeychain::Job *job, QObject *context, int timeoutMs, PasswordStore::Do
     job->setAutoDelete(true);
     // Never the plain-text file QtKeychain can fall back to.
     job->setInsecureFallback(false);
-    QObject::connect(job, &QKeychain::Job::finished, context, [answer](QKeychain::Job *finished) {
+    QObject::connect(job, &QKeychain::Job::finished, context, [answer, task](QKeychain::Job *finished) {
         KeyringOutcome outcome;
         if (finished->error() == QKeychain::NoError) {
             outcome.ok = true;
@@ -52,12 +76,12 @@ void run(QKeychain::Job *job, QObject *context, int timeoutMs, PasswordStore::Do
         } else if (finished->error() == QKeychain::EntryNotFound) {
             outcome.ok = true;
         } else {
-            outcome.problem = problemText(*finished);
+            outcome.problem = problemText(*finished, task);
         }
         answer(outcome);
     });
-    QTimer::singleShot(timeoutMs, context, [answer] {
-        answer({false, false, {}, u"Хранилище паролей не отвечает"_s});
+    QTimer::singleShot(timeoutMs, context, [answer, task] {
+        answer({false, false, {}, u"Хранилище паролей не отвечает: "_s + taskFailed(task)});
     });
     job->start();
 }
@@ -74,7 +98,7 @@ void PasswordStore::read(const QString &account, Done done)
 {
     auto *job = new QKeychain::ReadPasswordJob(service);
     job->setKey(account);
-    run(job, this, m_timeoutMs, std::move(done));
+    run(job, Task::Read, this, m_timeoutMs, std::move(done));
 }
 
 void PasswordStore::write(const QString &account, const QString &secret, Done done)
@@ -82,12 +106,12 @@ void PasswordStore::write(const QString &account, const QString &secret, Done do
     auto *job = new QKeychain::WritePasswordJob(service);
     job->setKey(account);
     job->setTextData(secret);
-    run(job, this, m_timeoutMs, std::move(done));
+    run(job, Task::Write, this, m_timeoutMs, std::move(done));
 }
 
 void PasswordStore::remove(const QString &account, Done done)
 {
     auto *job = new QKeychain::DeletePasswordJob(service);
     job->setKey(account);
-    run(job, this, m_timeoutMs, std::move(done));
+    run(job, Task::Remove, this, m_timeoutMs, std::move(done));
 }

@@ -17,7 +17,7 @@ namespace {
 QString chooseFile(QWidget *parent, const ExitFileOutcome &file)
 {
     const bool log = file.kind == ExitFile::Log;
-    QFileDialog dialog(parent, log ? u"Save the log"_s : u"Save the script"_s);
+    QFileDialog dialog(parent, log ? u"Сохранить лог"_s : u"Сохранить скрипт"_s);
     dialog.setObjectName(u"ExitFileSaveDialog"_s);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -38,11 +38,11 @@ void offer(QWidget *parent, const ExitFileOutcome &file, const QStringList &line
     QString lastFailure;
     for (;;) {
         QMessageBox box(QMessageBox::Warning, u"Quenmark"_s,
-                        file.problem() + lastFailure + u"\n\nSave it elsewhere before the window closes?"_s,
+                        file.problem() + lastFailure + u"\n\nСохранить его в другом месте, пока окно не закрылось?"_s,
                         QMessageBox::NoButton, parent);
         box.setObjectName(u"ExitFileRescueBox"_s);
-        QPushButton *save = box.addButton(u"Save elsewhere…"_s, QMessageBox::AcceptRole);
-        QPushButton *skip = box.addButton(file.writtenSomewhere() ? u"Close"_s : u"Discard"_s, QMessageBox::RejectRole);
+        QPushButton *save = box.addButton(u"Сохранить в другом месте…"_s, QMessageBox::AcceptRole);
+        QPushButton *skip = box.addButton(file.writtenSomewhere() ? u"Закрыть"_s : u"Не сохранять"_s, QMessageBox::RejectRole);
         box.setDefaultButton(save);
         box.setEscapeButton(skip);
         box.exec();

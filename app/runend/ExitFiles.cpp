@@ -57,7 +57,7 @@ QString ExitFileOutcome::problem() const
     if (writtenSomewhere() && !lossyLines.isEmpty()) {
         if (!text.isEmpty())
             text += u'\n';
-        text += u"File \"%1\": characters that the Windows-1251 code page cannot hold were written as \"?\" in line(s) %2."_s
+        text += u"Файл «%1»: знаки, которых нет в кодировке Windows-1251, записаны как «?» в строках %2."_s
                     .arg(error.isEmpty() ? path : fallbackPath, TextFile::lineList(lossyLines));
     }
     return text;

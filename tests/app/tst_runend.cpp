@@ -230,19 +230,19 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     env.insert(u"DISPLAY"_s, display);
     env.insert(u"MYSQL_UNIX_PORT"_s, QString::fromLocal8Bit(m_server.socket()));
     // The last connection went through an SSH tunnel, to a server that never says a word.
-    const QString knownHosts = config.filePath(u"known_hosts"_s);
     if (busy == Busy::SshConnect) {
         ConnectionSettings ssh;
         ssh.ssh = true;
         ssh.sshTunnel.host = m_silentAddress.section(u':', 0, 0);
         ssh.sshTunnel.port = m_silentAddress.section(u':', 1).toInt();
-        ssh.sshTunnel.knownHostsFile = knownHosts;
         QCOMPARE(ConnectionSettingsStore(config.filePath(u"Quenmark/connections.ini"_s)).saveLast(ssh), QString());
     }
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(copy, {});
     QVERIFY(program.waitForStarted());
+    // The tunnel's ssh names the program's private folder (its sockets).
+    const QString sshFolder = u"quenmark-ssh-"_s + QString::number(program.processId()) + u'-';
 
     const QList<QByteArray> geometry =
         xdotool(display, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--name"_s, u"^Quenmark$"_s,
@@ -277,7 +277,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
         click(m_clicks.connect);
         QTRY_VERIFY_WITH_TIMEOUT(
             !xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^SSH-туннель"_s}).trimmed().isEmpty(), 20000);
-        QVERIFY(!SshTestServer::processesNaming(knownHosts).isEmpty());
+        QVERIFY(!SshTestServer::processesNaming(sshFolder).isEmpty());
     } else if (busy != Busy::Idle) {
         click(m_clicks.connect);
         if (busy == Busy::Load) {
@@ -312,7 +312,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     if (!ended)
         program.kill();
     QVERIFY2(ended, "the program did not end");
-    QTRY_VERIFY(SshTestServer::processesNaming(knownHosts).isEmpty());
+    QTRY_VERIFY(SshTestServer::processesNaming(sshFolder).isEmpty());
     const QByteArray errors = program.readAllStandardError();
     QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);

@@ -15,6 +15,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAbstractButton>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -140,6 +142,13 @@ void tst_ConnectionPage::namedConnections()
     typeInto(names->lineEdit(), u"живой"_s);
     click(find(&form, u"saveConnection"_s));
     QCOMPARE(names->count(), 2);
+    // A taken name is replaced only when the operator says so ("Нет" here).
+    typeInto(names->lineEdit(), u"тест"_s);
+    onNextModal([&](QWidget *modal) { message = readAndCloseMessageBox(modal); });
+    click(find(&form, u"saveConnection"_s));
+    QCOMPARE(message, u"Соединение «тест» уже сохранено. Заменить его настройками на странице?"_s);
+    QCOMPARE(names->count(), 2);
+    names->setCurrentIndex(1);
 
     // Picking one fills the boxes; its password comes only from the keyring.
     names->setFocus();
@@ -164,6 +173,8 @@ void tst_ConnectionPage::namedConnections()
     QCOMPARE(names->currentText(), u"живой"_s);
     QCOMPARE(box(next, u"Edit2"_s)->text(), u"reader"_s);
 
+    // Removal asks first.
+    onNextModal([](QWidget *modal) { qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Yes)->click(); });
     click(find(&next, u"removeConnection"_s));
     QCOMPARE(names->count(), 1);
     QCOMPARE(names->itemText(0), u"тест"_s);
