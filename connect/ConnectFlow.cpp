@@ -10,6 +10,7 @@
 #include "db/WorkRunner.h"
 
 #include <errmsg.h>
+#include <mysql.h>
 
 using namespace Qt::StringLiterals;
 
@@ -107,8 +108,10 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
         attempt.login = std::move(*login);
         const auto job = [&attempt, &databaseBytes, &databaseRefusal](WorkControl &control) {
             attempt.record = newClientRecord();
+            const auto start = std::chrono::steady_clock::now();
             attempt.outcome = connectClientRecord(attempt.record.get(), attempt.login, DbConnection::connectTimeouts,
                                                   &control.cancelRequested);
+            attempt.outcome.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
             if (attempt.outcome.errorNumber != 0 || !databaseRefusal.isEmpty())
                 return;
             if (const std::optional<int> selected =
@@ -136,6 +139,8 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
         shell.LogEvent(LogTexts::connected(timeStr));
         result.connected = true;
         result.link = linkDescription(connection.handle());
+        if (route && route->active())
+            result.link = route->linkText(mysql_get_ssl_cipher(connection.handle()) ? result.link : QString());
         if (linkCompressed(connection.handle()))
             result.link += u", сжатие"_s;
     } else {
