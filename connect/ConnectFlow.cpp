@@ -130,8 +130,10 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
             attempt.login.certificateName = tunnelCertificateName(result.settings.sshTunnel);
         const auto job = [&attempt, &databaseBytes, &databaseRefusal, &databaseReason](WorkControl &control) {
             attempt.record = newClientRecord();
+            const auto start = std::chrono::steady_clock::now();
             attempt.outcome = connectClientRecord(attempt.record.get(), attempt.login, DbConnection::connectTimeouts,
                                                   &control.cancelRequested);
+            attempt.outcome.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
             if (attempt.outcome.errorNumber != 0 || !databaseRefusal.isEmpty())
                 return;
             if (const std::optional<int> selected =
@@ -166,6 +168,8 @@ ConnectResult connectAndSelect(DbShell &shell, const ConnectForm &form, ConnectR
         shell.LogEvent(LogTexts::connected(timeStr));
         result.connected = true;
         result.link = linkDescription(connection.handle());
+        if (route && route->active())
+            result.link = route->linkText(mysql_get_ssl_cipher(connection.handle()) ? result.link : QString());
         if (linkCompressed(connection.handle()))
             result.link += u", сжатие"_s;
     } else {

@@ -2,6 +2,10 @@
 
 #include "db/ServerAddress.h"
 
+#include <QString>
+
+#include <functional>
+
 struct ConnectionSettings;
 
 // A way to the server that a connect must open first, on the window's
@@ -30,6 +34,12 @@ public:
     // Where the connection goes this way, for the page and the window's
     // title (the address connected to is only the way's local end).
     virtual QString serverText() const = 0;
+    // What protects the link the connection took this way, for the page;
+    // databaseTls: the database's own encryption, empty when it has none.
+    virtual QString linkText(const QString &databaseTls) const = 0;
+    // Called when the connection made this way is gone with the way (the
+    // page then says so); why: the reason, for the operator.
+    std::function<void(const QString &why)> lost;
 
     // Its part of the settings: shown when settings come back at start or
     // are picked by name, and put into the settings to remember.

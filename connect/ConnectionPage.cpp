@@ -111,6 +111,10 @@ ConnectionPage::ConnectionPage(DbShell &shell, QWidget *parent)
 void ConnectionPage::setRoute(ConnectRoute *route, QWidget *group)
 {
     m_route = route;
+    m_route->lost = [this](const QString &why) {
+        showState(u"Соединение потеряно: "_s + why);
+        Q_EMIT serverChanged({});
+    };
     m_routeSlot->addWidget(group);
     // A connect that goes the route's way reads no address from the host and
     // port boxes: they are greyed while the route's group is ticked.

@@ -42,6 +42,9 @@ void SshConnectRoute::tunnelEnded(const QString &socketPath)
         ping.waitFinished(lossBound);
     } catch (const QmError &) {
     }
+    // A work under way finds the loss itself; the page is told now.
+    if (lost)
+        lost(u"SSH-туннель к %1 закрыт"_s.arg(m_openServer));
 }
 
 bool SshConnectRoute::active() const
@@ -57,6 +60,7 @@ ServerAddress SshConnectRoute::open(const ConnectionSettings &settings)
     ServerAddress address;
     address.host = u"localhost"_s;
     address.socket = m_route.open(settings.sshTunnel);
+    m_openServer = sshServerText(settings.sshTunnel);
     return address;
 }
 
@@ -69,6 +73,12 @@ QString SshConnectRoute::serverText() const
 {
     const SshTunnelSettings tunnel = m_group.settings();
     return u"%1 через SSH %2"_s.arg(sshForwardTarget(tunnel), sshServerText(tunnel));
+}
+
+QString SshConnectRoute::linkText(const QString &databaseTls) const
+{
+    // ssh encrypts the way to the SSH server; behind it the database's own TLS, if any.
+    return databaseTls.isEmpty() ? u"SSH-туннель"_s : u"SSH-туннель и TLS ("_s + databaseTls + u')';
 }
 
 void SshConnectRoute::show(const ConnectionSettings &settings)

@@ -25,6 +25,7 @@ public:
     ServerAddress open(const ConnectionSettings &settings) override;
     void close() override;
     QString serverText() const override;
+    QString linkText(const QString &databaseTls) const override;
     void show(const ConnectionSettings &settings) override;
     void take(ConnectionSettings &settings) const override;
 
@@ -35,4 +36,6 @@ private:
     SshGroup &m_group;
     DbConnection &m_connection;
     QMetaObject::Connection m_endedLink;
+    // Where the tunnel that is open goes, for the page when it ends.
+    QString m_openServer;
 };

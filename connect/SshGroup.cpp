@@ -13,6 +13,9 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+#include <optional>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -44,9 +47,31 @@ int portOf(const QLineEdit *box)
     return port ? int(*port) : -1;
 }
 
-QString portProblem(const QString &what, const QLineEdit *box)
+QString portProblem(const QString &what, const QString &text)
 {
-    return portOf(box) < 0 ? u"%1 «%2» — не число от 1 до 65535"_s.arg(what, box->text()) : QString();
+    QString error;
+    return !text.trimmed().isEmpty() && !readPort(text.trimmed(), &error)
+        ? u"%1 «%2» — не число от 1 до 65535"_s.arg(what, text)
+        : QString();
+}
+
+// A database host typed with its port ("127.0.0.1:3399", "[::1]:3399"): the
+// host and the port apart; nothing for a host alone, a socket path or a bare
+// IPv6 address.
+std::optional<std::pair<QString, QString>> hostWithPort(const QString &typed)
+{
+    const QString text = typed.trimmed();
+    if (text.startsWith(u'/'))
+        return std::nullopt;
+    if (text.startsWith(u'[')) {
+        const qsizetype close = text.indexOf(u"]:"_s);
+        if (close < 0)
+            return std::nullopt;
+        return std::pair{text.mid(1, close - 1), text.mid(close + 2)};
+    }
+    if (text.count(u':') != 1)
+        return std::nullopt;
+    return std::pair{text.section(u':', 0, 0), text.section(u':', 1)};
 }
 
 } // namespace
@@ -91,6 +116,13 @@ SshGroup::SshGroup(QWidget *parent)
     m_databasePort->setAccessibleName(u"Порт БД на SSH-сервере"_s);
     connect(m_databaseHost, &QLineEdit::textChanged, this,
             [this](const QString &host) { m_databasePort->setEnabled(!host.startsWith(u'/')); });
+    // A port typed into the host box goes where the port is read.
+    connect(m_databaseHost, &QLineEdit::editingFinished, this, [this] {
+        if (const auto typed = hostWithPort(m_databaseHost->text())) {
+            m_databaseHost->setText(typed->first);
+            m_databasePort->setText(typed->second);
+        }
+    });
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(makeLabel(u"Хост SSH"_s, m_host), 0, 0);
@@ -136,9 +168,16 @@ SshTunnelSettings SshGroup::settings() const
                      : m_password->isChecked()   ? SshLogin::Password
                                                  : SshLogin::Agent;
     settings.keyFile = m_keyFile->text().trimmed();
-    const QString databaseHost = m_databaseHost->text().trimmed();
+    QString databaseHost = m_databaseHost->text().trimmed();
+    int databasePort = portOf(m_databasePort);
+    // The port in the host box wins, as it would once the box is left.
+    if (const auto typed = hostWithPort(databaseHost)) {
+        databaseHost = typed->first;
+        QString error;
+        const std::optional<unsigned> port = readPort(typed->second.trimmed(), &error);
+        databasePort = port ? int(*port) : -1;
+    }
     settings.databaseHost = databaseHost.isEmpty() ? m_databaseHost->placeholderText() : databaseHost;
-    const int databasePort = portOf(m_databasePort);
     settings.databasePort = databasePort == 0 ? m_databasePort->placeholderText().toInt() : databasePort;
     return settings;
 }
@@ -160,10 +199,12 @@ void SshGroup::setSettings(const SshTunnelSettings &settings)
 
 QString SshGroup::problem() const
 {
-    if (QString port = portProblem(u"Порт SSH"_s, m_port); !port.isEmpty())
+    if (QString port = portProblem(u"Порт SSH"_s, m_port->text()); !port.isEmpty())
         return port;
+    const auto typed = hostWithPort(m_databaseHost->text());
     if (!m_databaseHost->text().trimmed().startsWith(u'/'))
-        if (QString port = portProblem(u"Порт БД на SSH-сервере"_s, m_databasePort); !port.isEmpty())
+        if (QString port = portProblem(u"Порт БД на SSH-сервере"_s, typed ? typed->second : m_databasePort->text());
+            !port.isEmpty())
             return port;
     return sshSettingsProblem(settings());
 }

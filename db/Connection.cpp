@@ -80,7 +80,9 @@ ConnectOutcome DbConnection::connect(const DbLogin &login)
 {
     (void)beginConnect();
     ClientRecord record = newClientRecord();
-    const ConnectOutcome outcome = connectClientRecord(record.get(), login, connectTimeouts);
+    const auto start = std::chrono::steady_clock::now();
+    ConnectOutcome outcome = connectClientRecord(record.get(), login, connectTimeouts);
+    outcome.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     endConnect(std::move(record), login, outcome);
     return outcome;
 }
@@ -118,6 +120,7 @@ void DbConnection::endConnect(ClientRecord record, const DbLogin &login, const C
     }
     m_mysql = record.release();
     m_login = login;
+    m_connectTook = outcome.took;
     m_connected = 1;
 }
 

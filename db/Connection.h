@@ -90,6 +90,9 @@ public:
     // connection or it is lost.
     st_mysql *handle() const { return m_lost ? nullptr : m_mysql; }
     const DbLogin &login() const { return m_login; }
+    // How long the connect took: the second connection that ends a query
+    // takes about as long (a slow link, a tunnel).
+    std::chrono::milliseconds connectTook() const { return m_connectTook; }
 
 private:
     friend class DbWork;
@@ -115,6 +118,7 @@ private:
     // The error that told of the loss.
     ConnectOutcome m_loss;
     DbLogin m_login;
+    std::chrono::milliseconds m_connectTook{0};
     DbWork *m_activeWork = nullptr;
     std::vector<std::unique_ptr<QueryKiller>> m_killers;
 };

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -52,6 +54,8 @@ struct ConnectOutcome
     QString errorText;
     // The attempt was given up on request: nothing to report.
     bool cancelled = false;
+    // How long a connect that worked took: a measure of the way to the server.
+    std::chrono::milliseconds took{0};
 };
 
 // How long a connection waits for the server; 0 leaves the library's own wait.

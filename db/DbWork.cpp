@@ -5,6 +5,8 @@
 
 #include <mysql.h>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@ DbWork::DbWork(DbConnection &connection, Job job, std::function<void()> onFinish
     : m_connection(connection)
     , m_onFinished(std::move(onFinished))
     , m_login(connection.login())
+    , m_grace(std::max(cancelGrace, 3 * connection.connectTook()))
 {
     m_connection.beginWork(this);
     if (MYSQL *mysql = connection.handle()) {
@@ -95,7 +98,7 @@ void DbWork::finish()
         return;
     if (!finished()) {
         cancel();
-        if (!waitFinished(cancelGrace))
+        if (!waitFinished(m_grace))
             cut();
     }
     // After a cut every read on the socket returns at once.
@@ -112,7 +115,7 @@ bool DbWork::stop(std::chrono::milliseconds bound)
     const Clock::time_point deadline = start + bound;
     if (!finished()) {
         cancel();
-        if (!waitUntil(start + std::min<Clock::duration>(cancelGrace, bound / 2)))
+        if (!waitUntil(start + std::min<Clock::duration>(m_grace, bound / 2)))
             cut();
         if (!waitUntil(deadline))
             return false;

@@ -34,8 +34,12 @@ class DbWork
 public:
     using Job = std::function<void(WorkControl &)>;
 
-    // How long a cancelled work may take before its connection is cut.
+    // How long a cancelled work may take before its connection is cut, at
+    // least: the query is ended from a second connection, which takes about
+    // as long to make as the work's own, so a slow way (a tunnel over a slow
+    // link) gets three times that.
     static constexpr std::chrono::milliseconds cancelGrace{900};
+    std::chrono::milliseconds grace() const { return m_grace; }
 
     // Starts job at once, first waiting for what an earlier work left behind
     // (a cancel still on its way). onFinished, if given, is called on the
@@ -81,6 +85,7 @@ private:
     std::function<void()> m_onFinished;
     std::exception_ptr m_error;
     DbLogin m_login;
+    std::chrono::milliseconds m_grace = cancelGrace;
     unsigned long m_serverThread = 0;
     // A descriptor of our own for the connection's socket: a cut can never
     // reach a number that the library has closed and something else reused.

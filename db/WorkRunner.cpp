@@ -30,7 +30,7 @@ void runWithProgress(QWidget *window, DbConnection &connection, const DbWork::Jo
         QEventLoop loop;
         WorkProgressDialog dialog(window, texts.title, [&] { return texts.text(work.progress()); }, [&] {
             work.cancel();
-            QTimer::singleShot(DbWork::cancelGrace, &notice, [&work] { work.cut(); });
+            QTimer::singleShot(work.grace(), &notice, [&work] { work.cut(); });
         });
         const ContentsDisabled disabled(window);
         dialog.show();

@@ -2,6 +2,8 @@
 
 #include "ssh/SshTunnelSettings.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -30,7 +32,7 @@ QStringList loginArguments(const SshTunnelSettings &settings)
     case SshLogin::KeyFile:
         if (settings.keyFile.isEmpty())
             return {u"-oPreferredAuthentications=publickey"_s};
-        return {u"-i"_s, settings.keyFile, u"-oIdentitiesOnly=yes"_s, u"-oPreferredAuthentications=publickey"_s};
+        return {u"-oIdentityFile="_s + sshPathArgument(settings.keyFile), u"-oIdentitiesOnly=yes"_s, u"-oPreferredAuthentications=publickey"_s};
     case SshLogin::Password:
         return {u"-oPreferredAuthentications=keyboard-interactive,password"_s, u"-oPubkeyAuthentication=no"_s};
     }
@@ -43,6 +45,13 @@ QString quoted(const QString &path)
 }
 
 } // namespace
+
+QString sshPathArgument(const QString &path)
+{
+    // Absolute: ssh reads a leading "~" as a home folder. Quoted: a blank
+    // would end the option's value.
+    return u'"' + QFileInfo(path).absoluteFilePath().replace(u'%', u"%%"_s) + u'"';
+}
 
 QStringList sshResolveArguments(const SshTunnelSettings &settings)
 {
@@ -66,6 +75,16 @@ SshResolved parseSshResolved(const QByteArray &output)
             resolved.knownHostsFiles = value.split(u' ', Qt::SkipEmptyParts);
         else if (key == "ciphers")
             resolved.ciphers = value.split(u',', Qt::SkipEmptyParts);
+        else if (key == "hostkeyalias")
+            resolved.hostKeyAlias = value;
+        else if (key == "identityfile")
+            resolved.identityFiles.append(value);
+        else if (key == "numberofpasswordprompts")
+            resolved.passwordPrompts = value.toInt();
+        else if (key == "proxyjump" && value != u"none"_s)
+            resolved.proxyJump = value;
+        else if (key == "proxycommand" && value != u"none"_s)
+            resolved.proxyCommand = value;
     }
     return resolved;
 }

@@ -37,13 +37,16 @@ SshUnknownHostKeyDialog::SshUnknownHostKeyDialog(QWidget *parent, const SshHostK
     };
     add(u"Соединиться один раз"_s, u"connectOnceButton"_s, SshHostKeyChoice::ConnectOnce);
     add(u"Доверять и запомнить"_s, u"trustButton"_s, SshHostKeyChoice::TrustAndRemember);
-    // Enter must not trust a key by accident: the default is to cancel.
-    add(u"Отмена"_s, u"cancelButton"_s, SshHostKeyChoice::Cancel)->setDefault(true);
+    // Neither Enter nor Space may accept a key by accident: the default and
+    // the focus are on cancelling.
+    QPushButton *cancel = add(u"Отмена"_s, u"cancelButton"_s, SshHostKeyChoice::Cancel);
+    cancel->setDefault(true);
     connect(this, &QDialog::rejected, this, [this] { m_choice = SshHostKeyChoice::Cancel; });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(buttons);
+    cancel->setFocus();
 }
 
 void showChangedHostKeyWarning(QWidget *parent, const SshTunnelFailure &failure)

@@ -85,7 +85,10 @@ QString loginCause(const SshTunnelSettings &settings, const QString &host)
 
 bool isHostKeyPrompt(const QString &prompt)
 {
-    return prompt.contains(u"continue connecting"_s);
+    // ssh's own question from its first words to its last; a server's prompt
+    // comes after "(user@host) " and is never taken for it.
+    return prompt.startsWith(u"The authenticity of host '"_s) && prompt.contains(u"continue connecting"_s)
+        && prompt.trimmed().endsWith(u'?');
 }
 
 SshHostKeyQuestion parseHostKeyPrompt(const QString &prompt)
@@ -98,18 +101,6 @@ SshHostKeyQuestion parseHostKeyPrompt(const QString &prompt)
         = QRegularExpression(uR"((\S+) key fingerprint is ([^\s.]+))"_s).match(prompt);
     question.keyType = key.captured(1);
     question.fingerprint = key.captured(2);
-    return question;
-}
-
-SshSecretQuestion parseSecretPrompt(const QString &prompt)
-{
-    SshSecretQuestion question;
-    question.prompt = prompt.trimmed();
-    question.keyFile = firstMatch(prompt, uR"(^Enter passphrase for (?:key )?'?(.+?)'?:\s*$)"_s);
-    if (!question.keyFile.isEmpty())
-        question.kind = SshSecretQuestion::Kind::Passphrase;
-    else if (prompt.contains(u"password"_s, Qt::CaseInsensitive))
-        question.kind = SshSecretQuestion::Kind::Password;
     return question;
 }
 
@@ -164,6 +155,18 @@ SshTunnelFailure describeSshFailure(const SshTunnelSettings &settings, const QSt
     }
     failure.message = withWords(cause, words);
     return failure;
+}
+
+QString wrongPassphraseText(const QString &keyFile, int asks, const QString &words)
+{
+    return withWords(u"Фраза-пароль ключа %1 не подошла: ssh спросил её %2 раза и отказался от ключа"_s.arg(keyFile).arg(asks),
+                     words);
+}
+
+QString describeRefusedForward(const SshTunnelSettings &settings, const QString &host, const QByteArray &errors)
+{
+    return withWords(u"SSH-сервер %1 не открыл соединение с базой данных %2"_s.arg(host, sshForwardTarget(settings)),
+                     sshWords(errors));
 }
 
 QString describeLostTunnel(const QString &host, const QByteArray &errors)

@@ -13,11 +13,14 @@ bool isHostKeyPrompt(const QString &prompt);
 // The host and the fingerprint from that prompt; empty fields when ssh's
 // wording is not the known one.
 SshHostKeyQuestion parseHostKeyPrompt(const QString &prompt);
-SshSecretQuestion parseSecretPrompt(const QString &prompt);
 
 // Why ssh ended before the tunnel was up. host: how the operator knows the
 // SSH server (account, address and port).
 SshTunnelFailure describeSshFailure(const SshTunnelSettings &settings, const QString &host, const QByteArray &errors);
+// ssh asked the passphrase of keyFile asks times and gave up on the key.
+QString wrongPassphraseText(const QString &keyFile, int asks, const QString &words);
+// The SSH server refused a connection through the tunnel to the database.
+QString describeRefusedForward(const SshTunnelSettings &settings, const QString &host, const QByteArray &errors);
 // Why a tunnel that was up went away.
 QString describeLostTunnel(const QString &host, const QByteArray &errors);
 // The last lines ssh wrote that say something, without its notices.

@@ -170,7 +170,9 @@ void SshRoute::Wait::showProgressWhenDue()
 void SshRoute::Wait::openQuestion(QDialog *dialog)
 {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowModality(Qt::ApplicationModal);
+    // Not modal: the window's contents take no input meanwhile, and a close of
+    // the window still reaches it and ends the run, closing the question.
+    dialog->setWindowModality(Qt::NonModal);
     m_question = dialog;
     // The operator is asked: no wait cursor over the question.
     m_cursor.reset();
@@ -279,6 +281,8 @@ SshRoute::SshRoute(Shell &shell, QObject *parent)
     : QObject(parent), m_shell(shell), m_tunnel(new SshTunnel(this)), m_keyring(new PasswordStore(10000, this))
 {
     connect(m_tunnel, &SshTunnel::ended, this, &SshRoute::tunnelEnded);
+    connect(m_tunnel, &SshTunnel::forwardRefused, this,
+            [this](const QString &message) { m_shell.LogEvent(LogTexts::tunnelEnded(m_shell.refreshTimeStr(), message)); });
 }
 
 SshRoute::~SshRoute()

@@ -3,13 +3,13 @@
 #include "ssh/AskpassClient.h"
 #include "ssh/AskpassServer.h"
 #include "ssh/SshCommand.h"
+#include "ssh/SshPromptWords.h"
 #include "ssh/SshReport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -23,11 +23,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int probeIntervalMs = 50;
-// A database end that takes the connection but never greets is left to the
-// database connect and its own time-out.
-constexpr int probeGreetingMs = 10000;
-// After the database end closed the probe: time for ssh to say why.
-constexpr int forwardWordsMs = 300;
 constexpr qsizetype keptErrorBytes = 64 * 1024;
 // sun_path holds 108 bytes with the closing zero.
 constexpr qsizetype socketPathLimit = 107;
@@ -68,27 +63,45 @@ std::unique_ptr<QTemporaryDir> makePrivateFolder()
     return nullptr;
 }
 
+// Whether a Unix socket listens at path, as the kernel lists it: ssh binds
+// its end of the forward and then listens. Nothing connects to find out: a
+// connection would reach the database through the tunnel, and a handshake
+// left unfinished counts against the SSH server's address there.
+bool socketListening(const QString &path)
+{
+    QFile sockets(u"/proc/net/unix"_s);
+    if (!sockets.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray wanted = QFile::encodeName(path);
+    // "Num RefCount Protocol Flags Type St Inode Path"; flag 0x10000: listening.
+    for (const QByteArray &line : sockets.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 8 && line.endsWith(' ' + wanted) && (fields.at(3).toUInt(nullptr, 16) & 0x10000) != 0)
+            return true;
+    }
+    return false;
+}
+
+// The config's key file as ssh opens it: "~/" is the home folder.
+QString expandedKeyFile(const QString &name)
+{
+    return name.startsWith(u"~/"_s) ? QDir::homePath() + name.mid(1) : name;
+}
+
 } // namespace
 
 SshTunnel::SshTunnel(QObject *parent)
     : QObject(parent), m_resolve(new QProcess(this)), m_ssh(new QProcess(this)), m_askpass(new AskpassServer(this)),
-      m_probe(new QLocalSocket(this)), m_probeTimer(new QTimer(this))
+      m_probeTimer(new QTimer(this))
 {
     connect(m_resolve, &QProcess::finished, this, &SshTunnel::resolved);
     connect(m_resolve, &QProcess::errorOccurred, this, &SshTunnel::sshNotStarted);
     connect(m_ssh, &QProcess::finished, this, &SshTunnel::sshFinished);
     connect(m_ssh, &QProcess::errorOccurred, this, &SshTunnel::sshNotStarted);
-    connect(m_ssh, &QProcess::readyReadStandardError, this, [this] {
-        m_sshErrors += m_ssh->readAllStandardError();
-        if (m_sshErrors.size() > keptErrorBytes)
-            m_sshErrors.remove(0, m_sshErrors.size() - keptErrorBytes);
-    });
+    connect(m_ssh, &QProcess::readyReadStandardError, this, &SshTunnel::sshSaid);
     connect(m_askpass, &AskpassServer::asked, this, &SshTunnel::askedBySsh);
     m_probeTimer->setInterval(probeIntervalMs);
     connect(m_probeTimer, &QTimer::timeout, this, &SshTunnel::probe);
-    connect(m_probe, &QLocalSocket::connected, this, [this] { m_probeSince.start(); });
-    connect(m_probe, &QLocalSocket::readyRead, this, &SshTunnel::probeAnswered);
-    connect(m_probe, &QLocalSocket::disconnected, this, &SshTunnel::probeClosed);
 }
 
 SshTunnel::~SshTunnel()
@@ -124,6 +137,8 @@ void SshTunnel::open(const SshTunnelSettings &settings)
     m_sshErrors.clear();
     m_hostKeyAccepted = false;
     m_passphraseAsks = m_passwordAsks = 0;
+    m_ownWords = {};
+    m_lastPassphraseKey.clear();
     if (const QString problem = sshSettingsProblem(settings); !problem.isEmpty()) {
         failLater({SshTunnelFailure::Kind::Settings, problem});
         return;
@@ -152,6 +167,35 @@ void SshTunnel::resolved(int exitCode, QProcess::ExitStatus status)
     }
     const SshResolved found = parseSshResolved(m_resolve->readAllStandardOutput());
     m_resolvedHost = u"%1@%2:%3"_s.arg(found.user, found.hostName).arg(found.port);
+    // A jump host or a proxy would be a second ssh that gets our questions'
+    // way but none of our options: it would keep a host key accepted only
+    // once, and its password question would come where the target's does.
+    if (!found.proxyJump.isEmpty() || !found.proxyCommand.isEmpty()) {
+        const QString option = found.proxyJump.isEmpty() ? u"ProxyCommand "_s + found.proxyCommand
+                                                         : u"ProxyJump "_s + found.proxyJump;
+        fail({SshTunnelFailure::Kind::Settings,
+              u"Настройки ssh для %1 ведут соединение через промежуточный хост или программу (%2): SSH-туннель "
+              "соединяется с SSH-сервером только напрямую. Укажите сервер, к которому ssh соединяется сам"_s.arg(
+                  m_settings.host, option)});
+        return;
+    }
+    m_ownWords = {found.user, found.hostName, found.hostKeyAlias, {}};
+    m_passwordPrompts = found.passwordPrompts;
+    if (m_settings.login == SshLogin::KeyFile && !m_settings.keyFile.isEmpty()) {
+        m_ownWords.keyFiles << QFileInfo(m_settings.keyFile).absoluteFilePath();
+    } else if (m_settings.login != SshLogin::Password) {
+        // The config's key files are ssh's to read: none may be endless.
+        for (const QString &name : found.identityFiles) {
+            const QString key = expandedKeyFile(name);
+            if (!QFileInfo::exists(key))
+                continue;
+            if (const QString problem = sshKeyFileProblem(key); !problem.isEmpty()) {
+                fail({SshTunnelFailure::Kind::Settings, problem});
+                return;
+            }
+            m_ownWords.keyFiles << key;
+        }
+    }
     m_knownHostsFiles = m_settings.knownHostsFile.isEmpty() ? found.knownHostsFiles : QStringList{m_settings.knownHostsFile};
     m_ciphers = found.ciphers;
     startSsh();
@@ -205,7 +249,11 @@ void SshTunnel::sshFinished()
         // login fails afterwards, as ssh itself would keep it.
         QString ignored;
         keepAcceptedKey(&ignored);
-        fail(describeSshFailure(m_settings, shownHost(), m_sshErrors));
+        SshTunnelFailure failure = describeSshFailure(m_settings, shownHost(), m_sshErrors);
+        // ssh gave up on the key after its last ask: no answer unlocked it.
+        if (failure.kind == SshTunnelFailure::Kind::Login && m_passphraseAsks >= qMax(1, m_passwordPrompts))
+            failure.message = wrongPassphraseText(m_lastPassphraseKey, m_passphraseAsks, failure.sshWords);
+        fail(failure);
     }
 }
 
@@ -229,9 +277,11 @@ void SshTunnel::askedBySsh(const QString &prompt, const QString &hint)
         m_askpass->refuse();
         return;
     }
-    SshSecretQuestion question = parseSecretPrompt(prompt);
-    if (question.kind == SshSecretQuestion::Kind::Passphrase)
+    SshSecretQuestion question = readSecretPrompt(prompt, m_ownWords);
+    if (question.kind == SshSecretQuestion::Kind::Passphrase) {
         question.attempt = ++m_passphraseAsks;
+        m_lastPassphraseKey = question.keyFile;
+    }
     else if (question.kind == SshSecretQuestion::Kind::Password)
         question.attempt = ++m_passwordAsks;
     Q_EMIT secretQuestion(question);
@@ -259,25 +309,14 @@ void SshTunnel::answerSecret(const QString &secret)
 
 void SshTunnel::probe()
 {
-    if (m_state != State::Connecting)
-        return;
-    if (m_probe->state() == QLocalSocket::ConnectedState) {
-        if (m_probeSince.hasExpired(probeGreetingMs))
-            probeAnswered();
-        return;
-    }
-    // ssh makes the socket once it has logged in and set up the forward.
-    if (m_probe->state() == QLocalSocket::UnconnectedState && QFileInfo::exists(socketPath()))
-        m_probe->connectToServer(socketPath());
+    // ssh listens on its end once it has logged in and set up the forward.
+    if (m_state == State::Connecting && socketListening(socketPath()))
+        becomeReady();
 }
 
-void SshTunnel::probeAnswered()
+void SshTunnel::becomeReady()
 {
-    if (m_state != State::Connecting)
-        return;
-    // The database has greeted through the tunnel: the whole way works.
     m_probeTimer->stop();
-    m_probe->abort();
     if (QString saveError; !keepAcceptedKey(&saveError)) {
         fail({SshTunnelFailure::Kind::Other,
               u"Ключ SSH-сервера %1 не сохранён в %2: %3"_s.arg(shownHost(), m_knownHostsFiles.value(0), saveError)});
@@ -287,26 +326,16 @@ void SshTunnel::probeAnswered()
     Q_EMIT ready(socketPath());
 }
 
-void SshTunnel::probeClosed()
+void SshTunnel::sshSaid()
 {
-    if (m_state != State::Connecting)
-        return;
-    // The forward is up but its far end closed at once: ssh says why on its
-    // error output; give it a moment.
-    m_probeTimer->stop();
-    const int generation = m_generation;
-    QTimer::singleShot(forwardWordsMs, this, [this, generation] {
-        if (generation != m_generation || m_state != State::Connecting)
-            return;
-        m_sshErrors += m_ssh->readAllStandardError();
-        SshTunnelFailure failure = describeSshFailure(m_settings, shownHost(), m_sshErrors);
-        if (failure.kind == SshTunnelFailure::Kind::Other) {
-            failure.kind = SshTunnelFailure::Kind::Forwarding;
-            failure.message = u"SSH-сервер %1 не открыл соединение с базой данных %2"_s.arg(
-                shownHost(), sshForwardTarget(m_settings));
-        }
-        fail(failure);
-    });
+    const QByteArray words = m_ssh->readAllStandardError();
+    m_sshErrors += words;
+    if (m_sshErrors.size() > keptErrorBytes)
+        m_sshErrors.remove(0, m_sshErrors.size() - keptErrorBytes);
+    // The SSH server could not reach the database for a connection through
+    // the tunnel; the tunnel itself stays up.
+    if (m_state == State::Ready && words.contains("open failed"))
+        Q_EMIT forwardRefused(describeRefusedForward(m_settings, shownHost(), words));
 }
 
 bool SshTunnel::keepAcceptedKey(QString *errorText)
@@ -380,7 +409,6 @@ void SshTunnel::close()
     m_state = State::Closed;
     ++m_generation;
     m_probeTimer->stop();
-    m_probe->abort();
     // The helper first: it is ssh's child and waits on us.
     m_askpass->close();
     endProcess(*m_resolve);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ssh/SshPromptWords.h"
 #include "ssh/SshTunnelSettings.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QString>
@@ -10,7 +10,6 @@
 #include <memory>
 
 class AskpassServer;
-class QLocalSocket;
 class QTemporaryDir;
 class QTimer;
 
@@ -98,6 +97,9 @@ Q_SIGNALS:
     void failed(const SshTunnelFailure &failure);
     // The tunnel was up and ssh went away; the message says why.
     void ended(const QString &message);
+    // The tunnel is up, but the SSH server did not reach the database for a
+    // connection through it; the message says so, with ssh's words.
+    void forwardRefused(const QString &message);
 
 private:
     enum class State { Closed, Resolving, Connecting, Ready };
@@ -108,8 +110,8 @@ private:
     void sshNotStarted(QProcess::ProcessError error);
     void askedBySsh(const QString &prompt, const QString &hint);
     void probe();
-    void probeAnswered();
-    void probeClosed();
+    void becomeReady();
+    void sshSaid();
     void fail(const SshTunnelFailure &failure);
     void failLater(SshTunnelFailure failure);
     bool keepAcceptedKey(QString *errorText);
@@ -128,12 +130,13 @@ private:
     bool m_hostKeyAccepted = false;
     int m_passphraseAsks = 0;
     int m_passwordAsks = 0;
+    int m_passwordPrompts = 3;
+    QString m_lastPassphraseKey;
+    SshOwnWords m_ownWords;
     QByteArray m_sshErrors;
     std::unique_ptr<QTemporaryDir> m_folder;
     QProcess *m_resolve;
     QProcess *m_ssh;
     AskpassServer *m_askpass;
-    QLocalSocket *m_probe;
     QTimer *m_probeTimer;
-    QElapsedTimer m_probeSince;
 };

@@ -30,6 +30,14 @@ struct SshTunnelSettings
 // it can.
 QString sshSettingsProblem(const SshTunnelSettings &settings);
 
+// A key file far larger than any key is not one.
+inline constexpr qint64 sshKeyFileLimit = 1024 * 1024;
+
+// Why a key file cannot be handed to ssh: missing, unreadable, not a regular
+// file, too large, or a name that ssh would expand into another; empty when
+// it can. Looks at the file without reading it.
+QString sshKeyFileProblem(const QString &keyFile);
+
 // The SSH server as the operator named it: [account@]host[:port], the parts
 // left to ssh's config omitted.
 QString sshServerText(const SshTunnelSettings &settings);

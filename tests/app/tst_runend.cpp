@@ -36,7 +36,7 @@ using namespace WindowDriver;
 
 namespace {
 
-enum class Busy { Idle, Connect, SshConnect, Load, Check };
+enum class Busy { Idle, Connect, SshConnect, SshHostKey, Load, Check };
 // How the run is ended: one of these, or the number of the signal sent.
 enum End { WindowClose = -1, DisplayLost = 0 };
 
@@ -140,6 +140,7 @@ private Q_SLOTS:
 
 private:
     ThrowawayServer m_server;
+    SshTestServer m_sshd;
     Clicks m_clicks;
     // A server that takes a connection and never answers.
     int m_silent = -1;
@@ -150,6 +151,7 @@ void tst_RunEnd::initTestCase()
 {
     QString output;
     QVERIFY2(m_server.start(&output), qPrintable(output));
+    QVERIFY2(m_sshd.start(&output), qPrintable(output));
     // A catalogue of a million rows that the server sends slowly: a pause every 20,000 rows.
     QVERIFY(runAsRoot("DROP TABLE vosteldb.weapon", m_server.socket()));
     QVERIFY(runAsRoot("CREATE VIEW vosteldb.weapon AS SELECT seq AS item_id, 'sword' AS weaponType, "
@@ -188,6 +190,9 @@ void tst_RunEnd::everyEndWritesTheExitFiles_data()
     QTest::newRow("SSH handshake with a silent server, SIGTERM") << Busy::SshConnect << int(SIGTERM) << false << 0;
     QTest::newRow("SSH handshake with a silent server, display lost") << Busy::SshConnect << int(DisplayLost) << false << 0;
     QTest::newRow("SSH handshake with a silent server, window closed") << Busy::SshConnect << int(WindowClose) << false << 0;
+    // The question is not modal: the window's close still reaches the program.
+    QTest::newRow("unknown SSH host key asked, window closed") << Busy::SshHostKey << int(WindowClose) << false << 0;
+    QTest::newRow("unknown SSH host key asked, display lost") << Busy::SshHostKey << int(DisplayLost) << false << 0;
     QTest::newRow("load, SIGTERM") << Busy::Load << int(SIGTERM) << false << 0;
     QTest::newRow("load, SIGHUP") << Busy::Load << int(SIGHUP) << false << 0;
     QTest::newRow("load, SIGINT") << Busy::Load << int(SIGINT) << false << 0;
@@ -209,7 +214,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     QFETCH(int, refused);
     const QString binary = QString::fromLocal8Bit(qgetenv("QM_EXECUTABLE"));
     QVERIFY2(QFile::exists(binary), qPrintable(binary));
-    QTemporaryDir dir, dataHome, temp, config;
+    QTemporaryDir dir, dataHome, temp, config, runtime;
     const QString copy = dir.filePath(u"quenmark"_s);
     QVERIFY(QFile::copy(binary, copy));
     if (refused > 0)
@@ -229,12 +234,21 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
     env.insert(u"DISPLAY"_s, display);
     env.insert(u"MYSQL_UNIX_PORT"_s, QString::fromLocal8Bit(m_server.socket()));
+    // The tunnel's private folder goes here (a folder of the user's alone).
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
     // The last connection went through an SSH tunnel, to a server that never says a word.
     if (busy == Busy::SshConnect) {
         ConnectionSettings ssh;
         ssh.ssh = true;
         ssh.sshTunnel.host = m_silentAddress.section(u':', 0, 0);
         ssh.sshTunnel.port = m_silentAddress.section(u':', 1).toInt();
+        QCOMPARE(ConnectionSettingsStore(config.filePath(u"Quenmark/connections.ini"_s)).saveLast(ssh), QString());
+    } else if (busy == Busy::SshHostKey) {
+        // To an SSH server whose key the user's known hosts do not hold (its keys are made anew for the test).
+        ConnectionSettings ssh;
+        ssh.ssh = true;
+        ssh.sshTunnel = {u"127.0.0.1"_s, m_sshd.port(), u"root"_s, SshLogin::KeyFile, m_sshd.file(u"user_key"_s),
+                         QString::fromLocal8Bit(m_server.socket()), 3306, {}, {}};
         QCOMPARE(ConnectionSettingsStore(config.filePath(u"Quenmark/connections.ini"_s)).saveLast(ssh), QString());
     }
     QProcess program;
@@ -273,6 +287,13 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
         click(m_clicks.connect);
         QTRY_VERIFY_WITH_TIMEOUT(
             !xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, u"^Соединение"_s}).trimmed().isEmpty(), 20000);
+    } else if (busy == Busy::SshHostKey) {
+        click(m_clicks.connect);
+        QTRY_VERIFY_WITH_TIMEOUT(!xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s,
+                                                    u"^Неизвестный ключ SSH-сервера$"_s})
+                                      .trimmed().isEmpty(),
+                                 20000);
+        QVERIFY(!SshTestServer::processesNaming(sshFolder).isEmpty());
     } else if (busy == Busy::SshConnect) {
         click(m_clicks.connect);
         QTRY_VERIFY_WITH_TIMEOUT(
@@ -313,6 +334,8 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
         program.kill();
     QVERIFY2(ended, "the program did not end");
     QTRY_VERIFY(SshTestServer::processesNaming(sshFolder).isEmpty());
+    // The program closed the tunnel itself: ssh's end with the program leaves the folder.
+    QCOMPARE(QDir(runtime.path()).entryList({u"quenmark-ssh-*"_s}, QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
     const QByteArray errors = program.readAllStandardError();
     QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);

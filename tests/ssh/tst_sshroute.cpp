@@ -19,12 +19,16 @@
 #include "grid/RecordGrid.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QLocalSocket>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -34,7 +38,20 @@ namespace {
 
 using Action = std::function<void(QWidget *)>;
 
-// Answers the modal dialogs that open, one after another, each with the next
+// The question on screen: a modal box, or a dialog of the tunnel's, which
+// leaves the window free to be closed.
+QWidget *shownQuestion()
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && qobject_cast<QDialog *>(window) && window->objectName() != u"WorkProgressDialog"_s)
+            return window;
+    }
+    return nullptr;
+}
+
+// Answers the dialogs that open, one after another, each with the next
 // action; keeps each one's name, texts and number of buttons.
 class Modals : public QObject
 {
@@ -42,7 +59,7 @@ public:
     explicit Modals(QList<Action> actions) : m_actions(std::move(actions))
     {
         connect(&m_poll, &QTimer::timeout, this, [this] {
-            QWidget *modal = QApplication::activeModalWidget();
+            QWidget *modal = shownQuestion();
             if (!modal || !modal->isVisible() || modal == m_last)
                 return;
             m_last = modal;
@@ -94,6 +111,53 @@ bool nothingLeft(const QString &socketPath)
     const QString folder = QFileInfo(socketPath).path();
     return !socketPath.isEmpty() && !QFileInfo::exists(folder) && SshTestServer::processesNaming(folder).isEmpty();
 }
+
+// A slow link to the database: what either end sends arrives delayMs later.
+// It runs on a thread of its own: a connect blocks the test's thread.
+class SlowLink
+{
+public:
+    SlowLink(const QString &databaseSocket, int delayMs)
+    {
+        m_home->moveToThread(&m_thread);
+        m_thread.start();
+        QMetaObject::invokeMethod(m_home, [&] {
+            auto *server = new QTcpServer(m_home);
+            server->listen(QHostAddress::LocalHost);
+            m_port = server->serverPort();
+            QObject::connect(server, &QTcpServer::newConnection, server, [server, databaseSocket, delayMs] {
+                while (QTcpSocket *near = server->nextPendingConnection()) {
+                    auto *far = new QLocalSocket(near);
+                    const auto pass = [delayMs](QIODevice *from, QIODevice *to) {
+                        QObject::connect(from, &QIODevice::readyRead, to, [=] {
+                            const QByteArray bytes = from->readAll();
+                            QTimer::singleShot(delayMs, to, [to, bytes] { to->write(bytes); });
+                        });
+                    };
+                    pass(near, far);
+                    pass(far, near);
+                    QObject::connect(far, &QLocalSocket::disconnected, near, [near, delayMs] {
+                        QTimer::singleShot(delayMs, near, [near] { near->disconnectFromHost(); });
+                    });
+                    QObject::connect(near, &QTcpSocket::disconnected, near, &QObject::deleteLater);
+                    far->connectToServer(databaseSocket);
+                }
+            });
+        }, Qt::BlockingQueuedConnection);
+    }
+    ~SlowLink()
+    {
+        QMetaObject::invokeMethod(m_home, [this] { delete m_home; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+    quint16 port() const { return m_port; }
+
+private:
+    QThread m_thread;
+    QObject *m_home = new QObject;
+    quint16 m_port = 0;
+};
 
 } // namespace
 
@@ -150,6 +214,7 @@ private Q_SLOTS:
     void secretsFromOperatorAndKeyring_data();
     void secretsFromOperatorAndKeyring();
     void cancelDuringHandshake();
+    void cancelOverASlowLinkKeepsTheConnection();
     void tunnelEndLosesTheConnection_data();
     void tunnelEndLosesTheConnection();
     void pageConnectsThroughTheTunnel();
@@ -161,22 +226,32 @@ void tst_SshRoute::groupGivesAndTakesSettings_data()
     QTest::addColumn<QString>("problem");
     QTest::addColumn<int>("port");
     QTest::addColumn<int>("databasePort");
+    QTest::addColumn<QString>("databaseHost"); // empty: as typed, or 127.0.0.1
     const QString agent = u"sshAgentButton"_s, key = u"sshKeyButton"_s;
-    QTest::newRow("config alias, defaults") << QStringList{u"tunnel"_s, {}, agent, {}, {}, {}} << QString() << 0 << 3306;
+    QTest::newRow("config alias, defaults") << QStringList{u"tunnel"_s, {}, agent, {}, {}, {}} << QString() << 0 << 3306 << QString();
     QTest::newRow("key file, ports typed") << QStringList{u"db.example.org"_s, u"2222"_s, key,
                                                           m_server.file(u"user_key"_s), u"10.0.0.5"_s, u"3307"_s}
-                                           << QString() << 2222 << 3307;
+                                           << QString() << 2222 << 3307 << QString();
     QTest::newRow("socket on the SSH server") << QStringList{u"h"_s, {}, u"sshPasswordButton"_s, {},
                                                              u"/run/mysqld/mysqld.sock"_s, u"x"_s}
-                                              << QString() << 0 << 3306;
+                                              << QString() << 0 << 3306 << QString();
     QTest::newRow("SSH port not a number") << QStringList{u"h"_s, u"22a"_s, agent, {}, {}, {}}
-                                           << u"Порт SSH «22a»"_s << -1 << 3306;
+                                           << u"Порт SSH «22a»"_s << -1 << 3306 << QString();
     QTest::newRow("database port too big") << QStringList{u"h"_s, {}, agent, {}, {}, u"70000"_s}
-                                           << u"Порт БД на SSH-сервере «70000»"_s << 0 << -1;
+                                           << u"Порт БД на SSH-сервере «70000»"_s << 0 << -1 << QString();
     QTest::newRow("host read as an option") << QStringList{u"-oProxyCommand=x"_s, {}, agent, {}, {}, {}}
-                                            << u"недопустим"_s << 0 << 3306;
+                                            << u"недопустим"_s << 0 << 3306 << QString();
     QTest::newRow("key file missing") << QStringList{u"h"_s, {}, key, u"/nonexistent/key"_s, {}, {}}
-                                      << u"не найден"_s << 0 << 3306;
+                                      << u"не найден"_s << 0 << 3306 << QString();
+    QTest::newRow("database host typed with its port") << QStringList{u"h"_s, {}, agent, {}, u"127.0.0.1:3399"_s, {}}
+                                                       << QString() << 0 << 3399 << u"127.0.0.1"_s;
+    QTest::newRow("IPv6 database host with its port") << QStringList{u"h"_s, {}, agent, {}, u"[::1]:3399"_s, {}}
+                                                      << QString() << 0 << 3399 << u"::1"_s;
+    QTest::newRow("port after the database host not a number")
+        << QStringList{u"h"_s, {}, agent, {}, u"10.0.0.5:x"_s, {}} << u"Порт БД на SSH-сервере «x»"_s << 0 << -1
+        << u"10.0.0.5"_s;
+    QTest::newRow("key file is a device") << QStringList{u"h"_s, {}, key, u"/dev/zero"_s, {}, {}}
+                                          << u"не обычный файл"_s << 0 << 3306 << QString();
 }
 
 void tst_SshRoute::groupGivesAndTakesSettings()
@@ -185,6 +260,7 @@ void tst_SshRoute::groupGivesAndTakesSettings()
     QFETCH(QString, problem);
     QFETCH(int, port);
     QFETCH(int, databasePort);
+    QFETCH(QString, databaseHost);
     SshGroup group;
     SshTunnelSettings kept;
     kept.configFile = m_server.file(u"config"_s);
@@ -194,14 +270,17 @@ void tst_SshRoute::groupGivesAndTakesSettings()
     click(find(&group, typed[2]));
     const QStringList boxes{u"sshHostEdit"_s, u"sshPortEdit"_s, {}, u"sshKeyFileEdit"_s, u"sshDatabaseHostEdit"_s,
                             u"sshDatabasePortEdit"_s};
-    for (int i : {0, 1, 3, 4, 5})
-        typeInto(find(&group, boxes[i]), typed[i]);
+    // A box given no text ({}) is left as it is.
+    for (int i : {0, 1, 3, 4, 5}) {
+        if (!typed[i].isNull())
+            typeInto(find(&group, boxes[i]), typed[i]);
+    }
     const QString said = group.problem();
     QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
     const SshTunnelSettings given = group.settings();
     QCOMPARE(given.host, typed[0]);
     QCOMPARE(given.port, port);
-    QCOMPARE(given.databaseHost, typed[4].isEmpty() ? u"127.0.0.1"_s : typed[4]);
+    QCOMPARE(given.databaseHost, !databaseHost.isEmpty() ? databaseHost : typed[4].isEmpty() ? u"127.0.0.1"_s : typed[4]);
     QCOMPARE(given.databasePort, databasePort);
     QCOMPARE(given.configFile, kept.configFile);
     QCOMPARE(find(&group, u"sshKeyFileEdit"_s)->isEnabled(), given.login == SshLogin::KeyFile);
@@ -234,19 +313,29 @@ void tst_SshRoute::sshPartIsRemembered()
     QVERIFY2(reread.problem().contains(u"last/sshPort"_s), qPrintable(reread.problem()));
 
     // The database password of a tunnelled connection is kept apart from a
-    // direct one's and from another SSH server's, though all say 127.0.0.1.
-    ConnectionSettings direct = live, otherServer = live;
+    // direct one's, from another SSH server's and from another database's
+    // behind the same SSH server, though all say 127.0.0.1:3306.
+    live.host = live.sshTunnel.databaseHost = u"127.0.0.1"_s;
+    live.port = live.sshTunnel.databasePort = 3306;
+    ConnectionSettings direct = live, otherServer = live, otherDatabase = live;
     direct.ssh = false;
     otherServer.sshTunnel.host = u"10.0.0.9"_s;
-    QCOMPARE(QSet<QString>({passwordAccountOf(live), passwordAccountOf(direct), passwordAccountOf(otherServer)}).size(), 3);
+    otherDatabase.sshTunnel.databasePort = 3307;
+    QCOMPARE(QSet<QString>({passwordAccountOf(live), passwordAccountOf(direct), passwordAccountOf(otherServer),
+                            passwordAccountOf(otherDatabase)})
+                 .size(),
+             4);
 }
 
 void tst_SshRoute::unknownHostKey_data()
 {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("button"); // or the key pressed
     QTest::newRow("connect once") << u"connectOnceButton"_s;
     QTest::newRow("trust and remember") << u"trustButton"_s;
     QTest::newRow("cancel") << u"cancelButton"_s;
+    // Neither key may accept the key unasked.
+    QTest::newRow("Space on the focus cancels") << u"Space"_s;
+    QTest::newRow("Enter cancels") << u"Enter"_s;
 }
 
 void tst_SshRoute::unknownHostKey()
@@ -254,7 +343,16 @@ void tst_SshRoute::unknownHostKey()
     QFETCH(QString, button);
     knowHostKey({});
     TestShell shell;
-    Modals asked({press(button)});
+    QString focused;
+    const Action key = [&](QWidget *dialog) {
+        focused = dialog->focusWidget() ? dialog->focusWidget()->objectName() : QString();
+        if (button == u"Space"_s)
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Space);
+        else
+            QTest::keyClick(dialog, Qt::Key_Return);
+    };
+    const bool byKey = button == u"Space"_s || button == u"Enter"_s;
+    Modals asked({byKey ? key : press(button)});
     QString socket;
     try {
         socket = shell.route.open(settings());
@@ -264,7 +362,9 @@ void tst_SshRoute::unknownHostKey()
     const QString fingerprint = SshTestServer::fingerprint(m_server.file(u"host_key.pub"_s));
     for (const QString &part : {u"[127.0.0.1]:%1"_s.arg(m_server.port()), fingerprint})
         QVERIFY2(asked.texts[0].contains(part), qPrintable(asked.texts[0]));
-    QCOMPARE(socket.isEmpty(), button == u"cancelButton"_s);
+    if (byKey)
+        QCOMPARE(focused, u"cancelButton"_s);
+    QCOMPARE(socket.isEmpty(), button != u"connectOnceButton"_s && button != u"trustButton"_s);
     QCOMPARE(shell.route.isOpen(), !socket.isEmpty());
     if (!socket.isEmpty())
         connectThrough(shell.db, socket);
@@ -360,6 +460,34 @@ void tst_SshRoute::cancelDuringHandshake()
     QVERIFY(nothingLeft(socket));
 }
 
+// The query of a cancelled load is ended from a second connection through
+// the tunnel, which over a slow link takes longer than a direct one: the
+// connection is not cut meanwhile, and the next load works on it.
+void tst_SshRoute::cancelOverASlowLinkKeepsTheConnection()
+{
+    SlowLink link(QString::fromLocal8Bit(sharedSocket()), 250);
+    SshTunnelSettings s = settings();
+    s.databaseHost = u"127.0.0.1"_s;
+    s.databasePort = link.port();
+    TestShell shell;
+    connectThrough(shell.db, shell.route.open(s));
+    RecordGrid grid;
+    QTimer watcher;
+    connect(&watcher, &QTimer::timeout, [&] {
+        for (QWidget *progress : QApplication::topLevelWidgets()) {
+            if (progress->objectName() == u"WorkProgressDialog"_s && progress->isVisible())
+                click(find(progress, u"cancelButton"_s));
+        }
+    });
+    watcher.start(50);
+    QVERIFY_THROWS_EXCEPTION(QmCancelled, LoadTable(grid, shell, "SELECT seq, SLEEP(0.01) FROM seq_1_to_100000",
+                                                    u"weapon"_s));
+    watcher.stop();
+    QVERIFY(!shell.db.lost());
+    LoadTable(grid, shell, "SELECT item_id, weaponType, name, crystal_type, price, sellable FROM weapon", u"weapon"_s);
+    QCOMPARE(grid.RowCount(), 1507);
+}
+
 void tst_SshRoute::tunnelEndLosesTheConnection_data()
 {
     QTest::addColumn<bool>("loading");
@@ -436,6 +564,7 @@ void tst_SshRoute::pageConnectsThroughTheTunnel()
     QVERIFY(window.form->Memo1()->lines().last().endsWith(u"  База vosteldb открыта"_s));
     const QString state = find<QLabel>(window.form.get(), u"connectionState"_s)->text();
     QVERIFY2(state.contains(u"через SSH root@127.0.0.1"_s), qPrintable(state));
+    QVERIFY2(state.endsWith(u"; канал: SSH-туннель"_s), qPrintable(state));
 
     RecordGrid grid;
     QTimer watcher;
@@ -455,6 +584,13 @@ void tst_SshRoute::pageConnectsThroughTheTunnel()
     LoadTable(grid, *window.form, "SELECT item_id, weaponType, name, crystal_type, price, sellable FROM weapon",
               u"weapon"_s);
     QCOMPARE(grid.RowCount(), 1507);
+
+    // sshd dies: the page no longer says the connection is there.
+    m_server.kill();
+    const auto restart = qScopeGuard([this] { startServer(); });
+    QTRY_VERIFY_WITH_TIMEOUT(find<QLabel>(window.form.get(), u"connectionState"_s)->text().startsWith(
+                                 u"Соединение потеряно: SSH-туннель к root@127.0.0.1:%1 закрыт"_s.arg(m_server.port())),
+                             10000);
 
     window.form->close();
     QVERIFY(nothingLeft(socket));

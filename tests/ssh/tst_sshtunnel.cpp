@@ -2,11 +2,14 @@
 #include "SshTestServer.h"
 
 #include "ssh/AskpassClient.h"
+#include "ssh/SshPromptWords.h"
 #include "ssh/SshTunnel.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTest>
@@ -128,8 +131,12 @@ private Q_SLOTS:
     void unknownHostKey_data();
     void unknownHostKey();
     void changedHostKeyIsRefused();
+    void databaseEndUntouchedUntilUsed();
+    void closedDatabasePortIsToldOnUse();
     void failures_data();
     void failures();
+    void ownQuestionsOnly_data();
+    void ownQuestionsOnly();
     void serverKilledDuringQuery();
     void cancelDuringHandshake();
 };
@@ -151,6 +158,11 @@ void tst_SshTunnel::logins_data()
     QTest::newRow("password") << u"127.0.0.1"_s << SshLogin::Password << QString() << password << kReady << 1;
     QTest::newRow("wrong key") << u"127.0.0.1"_s << SshLogin::KeyFile << u"other_key"_s << QString() << denied << 0;
     QTest::newRow("wrong password") << u"127.0.0.1"_s << SshLogin::Password << QString() << u"wrong"_s << denied << 3;
+    QTest::newRow("wrong passphrase, three times") << u"127.0.0.1"_s << SshLogin::KeyFile << u"pass_key"_s << u"wrong"_s
+                                                   << denied << 3;
+    // ssh expands "%" tokens in a key's path: "%k" would name another file.
+    QTest::newRow("key file named with a percent") << u"127.0.0.1"_s << SshLogin::KeyFile << u"100%key"_s << QString()
+                                                   << kReady << 0;
 }
 
 void tst_SshTunnel::logins()
@@ -166,6 +178,8 @@ void tst_SshTunnel::logins()
     SshTunnelSettings s = settings(host);
     s.login = login;
     s.keyFile = key.isEmpty() ? QString() : m_server.file(key);
+    if (key.contains(u'%') && !QFile::exists(s.keyFile))
+        QVERIFY(QFile::copy(m_server.file(u"user_key"_s), s.keyFile) && QFile::setPermissions(s.keyFile, QFile::ReadOwner));
     // A folder that a killed program left goes at the next open.
     QProcess gone;
     gone.start(u"true"_s);
@@ -176,7 +190,8 @@ void tst_SshTunnel::logins()
     SshTunnel tunnel;
     Operator asked(tunnel, SshHostKeyChoice::Cancel, secret);
     SshTunnelFailure failure;
-    QCOMPARE(openAndWait(tunnel, s, &failure), outcome);
+    const int got = openAndWait(tunnel, s, &failure);
+    QVERIFY2(got == outcome, qPrintable(u"%1: %2"_s.arg(got).arg(failure.message)));
     QVERIFY(!QFileInfo::exists(stale));
     qunsetenv("SSH_AUTH_SOCK");
     QCOMPARE(asked.hostKeys.size(), 0);
@@ -192,6 +207,8 @@ void tst_SshTunnel::logins()
         QVERIFY(nothingLeft(socket));
     } else {
         QVERIFY2(failure.message.contains(u"Permission denied"_s), qPrintable(failure.message));
+        // The server never saw the key: its passphrase was wrong.
+        QCOMPARE(failure.message.contains(u"Фраза-пароль ключа %1 не подошла"_s.arg(s.keyFile)), key == u"pass_key"_s);
     }
 }
 
@@ -217,8 +234,15 @@ void tst_SshTunnel::unknownHostKey()
     QTRY_COMPARE_WITH_TIMEOUT(asked.hostKeys.size(), 1, 20000);
     QCOMPARE(asked.hostKeys.constFirst().host, u"[127.0.0.1]:%1"_s.arg(m_server.port()));
     QCOMPARE(asked.hostKeys.constFirst().fingerprint, SshTestServer::fingerprint(m_server.file(u"host_key.pub"_s)));
+    if (choice == SshHostKeyChoice::Cancel) {
+        // The answer itself ends ssh and removes the folder, with no signal.
+        QTRY_VERIFY_WITH_TIMEOUT(nothingLeft(socket), 5000);
+        QVERIFY(!tunnel.isReady());
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 1, 20000);
+    }
     QTest::qWait(300);
-    QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), choice == SshHostKeyChoice::Cancel ? 0 : 1, 20000);
+    QCOMPARE(outcomes.size(), choice == SshHostKeyChoice::Cancel ? 0 : 1);
     QCOMPARE(failed.size(), 0);
     tunnel.close();
     QVERIFY(nothingLeft(socket));
@@ -254,12 +278,22 @@ void tst_SshTunnel::failures_data()
     QTest::addColumn<QString>("databaseHost");
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("sshWords");
+    QTest::addColumn<QString>("keyFile");
     using Kind = SshTunnelFailure::Kind;
-    QTest::newRow("database port closed") << u"127.0.0.1"_s << u"127.0.0.1"_s << int(Kind::Forwarding) << u"open failed"_s;
     QTest::newRow("unknown host name") << u"no-such-host.invalid"_s << QString() << int(Kind::Unreachable)
-                                       << u"Could not resolve hostname"_s;
-    QTest::newRow("host read as an option") << u"-oProxyCommand=true"_s << QString() << int(Kind::Settings) << QString();
-    QTest::newRow("sshd stopped") << QString() << QString() << int(Kind::Unreachable) << u"Connection refused"_s;
+                                       << u"Could not resolve hostname"_s << QString();
+    QTest::newRow("host read as an option") << u"-oProxyCommand=true"_s << QString() << int(Kind::Settings) << QString()
+                                            << QString();
+    // The jump's ssh would get the questions' way without the options.
+    QTest::newRow("config leads through a jump host") << u"tunnel-jump"_s << QString() << int(Kind::Settings)
+                                                      << u"(ProxyJump root@localhost:"_s << QString();
+    // ssh would read it without end, growing all the while.
+    QTest::newRow("key file is /dev/zero") << u"127.0.0.1"_s << QString() << int(Kind::Settings)
+                                           << u"Файл ключа SSH /dev/zero — не обычный файл"_s << u"/dev/zero"_s;
+    QTest::newRow("key file path with ${}") << u"127.0.0.1"_s << QString() << int(Kind::Settings) << u"«${»"_s
+                                            << u"${HOME}key"_s;
+    QTest::newRow("sshd stopped") << QString() << QString() << int(Kind::Unreachable) << u"Connection refused"_s
+                                  << QString();
 }
 
 void tst_SshTunnel::failures()
@@ -268,18 +302,97 @@ void tst_SshTunnel::failures()
     QFETCH(QString, databaseHost);
     QFETCH(int, kind);
     QFETCH(QString, sshWords);
+    QFETCH(QString, keyFile);
     if (host.isEmpty())
         m_server.kill();
     SshTunnelSettings s = settings(host.isEmpty() ? u"127.0.0.1"_s : host);
+    if (keyFile.contains(u"${"_s)) {
+        keyFile = m_server.file(keyFile);
+        QVERIFY(QFile::copy(m_server.file(u"user_key"_s), keyFile));
+    }
+    if (!keyFile.isEmpty())
+        s.keyFile = keyFile;
     if (!databaseHost.isEmpty()) {
         s.databaseHost = databaseHost;
         s.databasePort = 1;
     }
     SshTunnel tunnel;
     SshTunnelFailure failure;
-    QCOMPARE(openAndWait(tunnel, s, &failure), kind);
+    const int got = openAndWait(tunnel, s, &failure);
+    QVERIFY2(got == kind, qPrintable(u"%1: %2"_s.arg(got).arg(failure.message)));
     QVERIFY2(failure.message.contains(sshWords), qPrintable(failure.message));
     QCOMPARE(tunnel.socketPath(), QString());
+}
+
+// Up means ssh listens on its end; nothing reaches the database before a
+// client connects (an unfinished handshake counts against the SSH server's
+// address there), and the first client does.
+void tst_SshTunnel::databaseEndUntouchedUntilUsed()
+{
+    QLocalServer database;
+    QVERIFY(database.listen(m_server.file(u"database.sock"_s)));
+    SshTunnelSettings s = settings();
+    s.databaseHost = database.fullServerName();
+    SshTunnel tunnel;
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(openAndWait(tunnel, s), kReady);
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    QTest::qWait(300);
+    QVERIFY(!database.hasPendingConnections());
+    QLocalSocket client;
+    client.connectToServer(tunnel.socketPath());
+    QVERIFY(client.waitForConnected(2000));
+    QTRY_VERIFY(database.hasPendingConnections());
+}
+
+void tst_SshTunnel::closedDatabasePortIsToldOnUse()
+{
+    SshTunnelSettings s = settings();
+    s.databaseHost = u"127.0.0.1"_s;
+    s.databasePort = 1;
+    SshTunnel tunnel;
+    QSignalSpy refused(&tunnel, &SshTunnel::forwardRefused);
+    QCOMPARE(openAndWait(tunnel, s), kReady);
+    QCOMPARE(askThrough(tunnel.socketPath()), u"error 2013"_s);
+    QTRY_COMPARE(refused.size(), 1);
+    const QString message = refused.constFirst().constFirst().toString();
+    QVERIFY2(message.contains(u"не открыл соединение с базой данных 127.0.0.1:1"_s) && message.contains(u"open failed"_s),
+             qPrintable(message));
+    QVERIFY(tunnel.isReady());
+}
+
+void tst_SshTunnel::ownQuestionsOnly_data()
+{
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("keyFile");
+    const int passphrase = int(SshSecretQuestion::Kind::Passphrase), password = int(SshSecretQuestion::Kind::Password),
+              other = int(SshSecretQuestion::Kind::Other);
+    const QString key = u"/home/op/.ssh/id_ed25519"_s;
+    QTest::newRow("ssh asks the passphrase") << u"Enter passphrase for key '/home/op/.ssh/id_ed25519': "_s << passphrase << key;
+    QTest::newRow("ssh asks the password") << u"root@db.example.org's password: "_s << password << QString();
+    QTest::newRow("server's prompt made to look like ssh's")
+        << u"(root@db.example.org) \nEnter passphrase for key '/home/op/.ssh/id_ed25519': "_s << other << QString();
+    QTest::newRow("passphrase question on a second line")
+        << u"Login banner\nEnter passphrase for key '/home/op/.ssh/id_ed25519': "_s << other << QString();
+    QTest::newRow("passphrase of a key not ours") << u"Enter passphrase for key '/home/op/.ssh/id_rsa': "_s << other
+                                                  << QString();
+    QTest::newRow("keyboard-interactive password") << u"(root@db.example.org) Password: "_s << other << QString();
+    QTest::newRow("jump host's password") << u"root@jump.example.org's password: "_s << other << QString();
+    QTest::newRow("password with a line after") << u"root@db.example.org's password: \n"_s << other << QString();
+    QTest::newRow("another account") << u"admin@db.example.org's password: "_s << other << QString();
+}
+
+void tst_SshTunnel::ownQuestionsOnly()
+{
+    QFETCH(QString, prompt);
+    QFETCH(int, kind);
+    QFETCH(QString, keyFile);
+    const SshOwnWords own{u"root"_s, u"db.example.org"_s, {}, {u"/home/op/.ssh/id_ed25519"_s}};
+    const SshSecretQuestion question = readSecretPrompt(prompt, own);
+    QCOMPARE(int(question.kind), kind);
+    QCOMPARE(question.keyFile, keyFile);
 }
 
 void tst_SshTunnel::serverKilledDuringQuery()

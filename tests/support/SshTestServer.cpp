@@ -71,8 +71,9 @@ bool SshTestServer::start(QString *error)
     free.listen(QHostAddress::LocalHost);
     m_port = free.serverPort();
     free.close();
-    writeFile(file(u"config"_s), u"Host tunnel tunnel-key\n HostName 127.0.0.1\n Port %1\n User root\n HashKnownHosts yes\n"
-                                 "Host tunnel-key\n IdentityFile %2\n"_s.arg(m_port).arg(file(u"user_key"_s)));
+    writeFile(file(u"config"_s), u"Host tunnel tunnel-key tunnel-jump\n HostName 127.0.0.1\n Port %1\n User root\n HashKnownHosts yes\n"
+                                 "Host tunnel-key\n IdentityFile %2\n"
+                                 "Host tunnel-jump\n ProxyJump root@localhost:%1\n"_s.arg(m_port).arg(file(u"user_key"_s)));
     writeFile(file(u"sshd_config"_s),
               u"Port %1\nListenAddress 127.0.0.1\nHostKey %2\nPidFile none\nAuthorizedKeysFile %3\nUsePAM no\n"
               "StrictModes no\nPermitRootLogin yes\nPasswordAuthentication yes\nAllowTcpForwarding yes\n"_s.arg(m_port).arg(

@@ -7,8 +7,9 @@
 // root logs in with user_key, pass_key (passphrase kPassphrase) or kPassword,
 // which only this sshd knows: it runs in a mount namespace of its own where
 // our shadow file lies over /etc/shadow. other_key is known to no one. The
-// ssh config "config" has aliases "tunnel" and "tunnel-key" (IdentityFile
-// user_key) for this server and hashes known hosts.
+// ssh config "config" has aliases "tunnel", "tunnel-key" (IdentityFile
+// user_key) and "tunnel-jump" (through this server as a jump host) for this
+// server and hashes known hosts.
 class SshTestServer
 {
 public:
