@@ -140,6 +140,13 @@ struct ProgramRun
     QString display;
     QPoint origin;
 
+    ~ProgramRun()
+    {
+        program.kill();
+        program.waitForFinished();
+        xvfb.terminate();
+        xvfb.waitForFinished();
+    }
     bool startDisplay()
     {
         display = startXvfb(xvfb);
@@ -472,7 +479,13 @@ void tst_RunEnd::aKilledRunLosesNothing()
                 run.click(m_clicks.connect);
             run.click(m_clicks.editorPage);
             run.click(m_clicks.editor);
-            xdotool(run.display, {u"type"_s, u"--delay"_s, u"20"_s, typedScript});
+            // Line by line: a line break in the typed text is no Return key.
+            const QStringList lines = typedScript.split(u'\n');
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                if (i > 0)
+                    xdotool(run.display, {u"key"_s, u"Return"_s});
+                xdotool(run.display, {u"type"_s, u"--delay"_s, u"20"_s, lines.at(i)});
+            }
             typedAt = clock.elapsed();
         }
         if (busy == Busy::Check) {
@@ -539,7 +552,7 @@ void tst_RunEnd::aKilledRunLosesNothing()
         } else {
             // Every entry made, the last perhaps not yet when it was sent just before the kill.
             const auto sure = qsizetype(std::count_if(entriesSentAt.begin(), entriesSentAt.end(),
-                                                      [&](qint64 at) { return at < killedAt - 1000; }));
+                                                      [&](qint64 at) { return at < killedAt - 500; }));
             qsizetype made = -1;
             for (qsizetype n = sure; n <= entriesSentAt.size() && made < 0; ++n)
                 if (script == exitFileBytes(ExitFile::Script, m_scriptAfterEntries.at(n)))
