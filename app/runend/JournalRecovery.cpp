@@ -2,6 +2,7 @@
 
 #include "app/runend/Journal.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -66,6 +67,14 @@ QList<RecoveredRun> recoverEndedRuns(const QString &folder, const QStringList &f
 {
     QList<RecoveredRun> runs;
     const QDir dir(folder);
+    // A journal still being made when its run ended holds no more than its header; one
+    // made this minute may be another program's, between its making and its lock.
+    const QDateTime minuteAgo = QDateTime::currentDateTime().addSecs(-60);
+    for (const QFileInfo &making : dir.entryInfoList({u".*.making"_s}, QDir::Files | QDir::Hidden)) {
+        const LockedJournal lock(making.filePath());
+        if (lock.ended() && making.lastModified() < minuteAgo)
+            QFile::remove(making.filePath());
+    }
     for (const QString &name : dir.entryList({u"*.journal"_s}, QDir::Files, QDir::Name)) {
         RecoveredRun run;
         run.journalPath = dir.filePath(name);

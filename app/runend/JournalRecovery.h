@@ -12,7 +12,7 @@
 // what it holds up to its last whole record. One that cannot be read at all is
 // kept aside under another name, never deleted; one whose files no folder took
 // stays for the next start. A journal still locked belongs to a running program
-// and is not touched.
+// and is not touched. A journal left half made (before its header) goes.
 struct RecoveredRun
 {
     QString journalPath;

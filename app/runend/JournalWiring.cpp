@@ -9,7 +9,7 @@
 #include "base/TimeTexts.h"
 #include "editor/SqlEditor.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDateTime>
 
 #include <algorithm>
@@ -63,6 +63,13 @@ RunJournal::RunJournal(TForm1 &form, const QString &folder)
     connect(form.SynMemo1(), &SqlEditor::textChanged, this, [this] {
         if (!m_typing.isActive() && !m_flushSoon.isActive())
             m_typing.start();
+    });
+    // Leaving the editor (for "Проверить", say) writes the typing at once: what follows may never return.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *) {
+        if (old == m_form.SynMemo1() && m_typing.isActive()) {
+            m_scriptDirty = true;
+            flush();
+        }
     });
     connect(&form, &TForm1::exitFilesWritten, this, [this](bool whole) {
         m_logDirty = m_scriptDirty = true;

@@ -13,7 +13,7 @@ class TForm1;
 // Keeps this run's journal beside the window: every log line and every change
 // of the SQL pane is written (and synced) as soon as the event that made it
 // has been handled, the operator's typing in the editor at most a second after
-// it began. The script is journaled as the editor's text, from the first byte
+// it began, or when the editor loses the focus. The script is journaled as the editor's text, from the first byte
 // that changed. The journal goes once the shutdown has written both exit files.
 // At start, the journals of runs that have ended are first turned into their
 // exit files; the log says where, and a notice lets the operator take the

@@ -14,6 +14,8 @@
 #include "editor/SqlEditor.h"
 
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -60,6 +62,7 @@ private Q_SLOTS:
     void endedRunsBecomeExitFiles_data();
     void endedRunsBecomeExitFiles();
     void windowJournalsAsTheWorkGoes();
+    void recoveredScriptIsTakenBack();
 };
 
 void tst_Journal::cutJournalReadsToTheLastWholeRecord_data()
@@ -180,6 +183,11 @@ void tst_Journal::windowJournalsAsTheWorkGoes()
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor, u"-- typed"_s);
     QTRY_COMPARE_WITH_TIMEOUT(held().scriptLines(), editor->lines(), RunJournal::typingDelayMs + 500);
+    // Leaving the editor writes the typing at once.
+    QTest::keyClicks(editor, u" more"_s);
+    QTest::mouseClick(window.form->Memo1()->viewport(), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), window.form->Memo1());
+    QCOMPARE(held().scriptLines(), editor->lines());
 
     // The cost at a long script: 10,000 entries before it.
     for (int i = 0; i < 10000; ++i)
@@ -195,6 +203,32 @@ void tst_Journal::windowJournalsAsTheWorkGoes()
     window.form->FormClose(false);
     QCOMPARE(window.exitFiles(u"sql"_s).size(), 1);
     QVERIFY(!QFile::exists(journal.path()));
+}
+
+void tst_Journal::recoveredScriptIsTakenBack()
+{
+    TestWindow window;
+    QTemporaryDir folder;
+    {
+        JournalFile ended(folder.path(), {4242, u"09_12_2026_03_00_00"_s, window.root.path()});
+        QVERIFY(ended.append(Journal::logRecord(0, logBefore)) && ended.append(Journal::scriptRecord(0, scriptBefore)));
+    }
+    RunJournal journal(*window.form, folder.path());
+    const QString scriptPath = exitFilePath(window.root.path(), ExitFile::Script, u"09_12_2026_03_00_00"_s);
+    QCOMPARE(window.form->Memo1()->lines().filter(scriptPath).size(), 1);
+
+    // Told in a box that leaves the window to the operator.
+    QMessageBox *notice = nullptr;
+    QTRY_VERIFY((notice = window.form->findChild<QMessageBox *>(u"RecoveryNotice"_s)) && notice->isVisible());
+    QVERIFY(!notice->isModal() && QApplication::activeModalWidget() == nullptr);
+    QVERIFY2(notice->text().contains(scriptPath), qPrintable(notice->text()));
+    QTest::mouseClick(find<QPushButton>(notice, u"TakeScriptBack"_s), Qt::LeftButton);
+    const QStringList taken = QString::fromUtf8(scriptBefore).split(u'\n');
+    QCOMPARE(window.form->SynMemo1()->lines(), taken);
+    // The operator's own text from then on: an entry goes after it.
+    window.form->AppendScriptBlock(u"-- weapon"_s, u"INSERT INTO merchant_buylists VALUES (1,1,1,1,-1,-1,0,0);"_s);
+    QCOMPARE(window.form->SynMemo1()->lines().mid(0, taken.size()), taken);
+    QCOMPARE(window.form->SynMemo1()->lines().size(), taken.size() + 3);
 }
 
 QTEST_MAIN(tst_Journal)
