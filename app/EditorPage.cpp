@@ -3,7 +3,7 @@
 #include "base/Error.h"
 #include "base/Guard.h"
 #include "base/LogTexts.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "base/TextFile.h"
 #include "base/FormControls.h"
 #include "check/EditorCheck.h"
@@ -20,7 +20,7 @@
 
 using namespace Qt::StringLiterals;
 
-EditorPage::EditorPage(Shell &shell, QWidget *parent)
+EditorPage::EditorPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {

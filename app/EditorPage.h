@@ -4,7 +4,7 @@
 
 class QFileDialog;
 class QPushButton;
-class Shell;
+class DbShell;
 class SqlEditor;
 
 // The page "Правка": the script editor and its save button.
@@ -13,7 +13,7 @@ class EditorPage : public QWidget
     Q_OBJECT
 
 public:
-    explicit EditorPage(Shell &shell, QWidget *parent = nullptr);
+    explicit EditorPage(DbShell &shell, QWidget *parent = nullptr);
 
     SqlEditor *SynMemo1() const { return m_editor; }
     void Button8Click();
@@ -23,7 +23,7 @@ private:
     QFileDialog *saveDialog();
     bool confirmReplace(const QString &path);
 
-    Shell &m_shell;
+    DbShell &m_shell;
     SqlEditor *m_editor;
     QPushButton *m_button8;
     QPushButton *m_button9;

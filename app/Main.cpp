@@ -12,10 +12,10 @@
 #include "base/TimeTexts.h"
 #include "buylist/BuylistPage.h"
 #include "db/Connection.h"
-#include "db/ConnectionPage.h"
-#include "db/SshConnectRoute.h"
-#include "db/SshGroup.h"
-#include "db/SshRoute.h"
+#include "connect/ConnectionPage.h"
+#include "connect/SshConnectRoute.h"
+#include "connect/SshGroup.h"
+#include "ssh/SshRoute.h"
 #include "npc/NpcPage.h"
 #include "shop/ShopPage.h"
 #include "editor/SqlEditor.h"
@@ -65,7 +65,12 @@ TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The pages point at the routes and the connection: they go before them.
+    delete m_pageControl1;
+    m_pageControl1 = nullptr;
+}
 
 void TForm1::buildPages()
 {
@@ -74,7 +79,7 @@ void TForm1::buildPages()
     m_pageControl1->setGeometry(0, 0, 857, 497);
     m_connectionPage = new ConnectionPage(*this);
     auto *sshGroup = new SshGroup;
-    m_sshConnectRoute = std::make_unique<SshConnectRoute>(*m_sshRoute, *sshGroup);
+    m_sshConnectRoute = std::make_unique<SshConnectRoute>(*m_sshRoute, *sshGroup, *m_connection);
     m_connectionPage->setRoute(m_sshConnectRoute.get(), sshGroup);
     addPage(m_pageControl1, m_connectionPage, u"TabSheet1"_s, u"Соединение"_s);
     m_npcPage = new NpcPage(*this);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/Shell.h"
+#include "db/DbShell.h"
 
 #include <QString>
 #include <QWidget>
@@ -22,7 +22,7 @@ class TextPane;
 
 // The one window. It owns every page and the process-wide state, runs the
 // start-up and shutdown sequences and wires the panes; the pages do the rest.
-class TForm1 : public QWidget, public Shell
+class TForm1 : public QWidget, public DbShell
 {
     Q_OBJECT
 
@@ -43,13 +43,12 @@ public:
     // stand and the run goes on (a later close writes them again under new names).
     void FormSessionSave();
 
-    // Shell
+    // DbShell
     void LogEvent(const QString &line) override;
     const QString &refreshTimeStr() override;
     const QString &TimeStr() const override { return m_timeStr; }
     void AppendScriptBlock(const QString &comment, const QString &statement) override;
     DbConnection &connection() override;
-    SshRoute &sshRoute() override;
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return this; }
 
@@ -58,6 +57,8 @@ public:
     TextPane *Memo1() const { return m_memo1; }
     TextPane *Memo2() const { return m_memo2; }
     SqlEditor *SynMemo1() const;
+    // The SSH tunnel a connect may go through; it lives as long as the connection.
+    SshRoute &sshRoute();
 
 Q_SIGNALS:
     // The shutdown wrote the exit files; whole: both were written somewhere.

@@ -3,7 +3,7 @@
 #include "app/Main.h"
 #include "app/runend/JournalWiring.h"
 #include "app/runend/ShutdownWiring.h"
-#include "db/AskpassClient.h"
+#include "ssh/AskpassClient.h"
 
 #include <QApplication>
 #include <QGuiApplication>

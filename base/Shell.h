@@ -2,13 +2,11 @@
 
 #include <QString>
 
-class DbConnection;
-class SshRoute;
 class QWidget;
 
 // What a page may ask of the main window: the activity log, the shared time
-// text, the script, the one database connection and its SSH tunnel. The main window owns all
-// of them; pages only hold this reference.
+// text, the script. The main window owns all of them; pages only hold this
+// reference. A page that reads the database asks through DbShell.
 class Shell
 {
 public:
@@ -21,9 +19,6 @@ public:
     virtual const QString &TimeStr() const = 0;
     // Comment line, statement line and an empty line, appended to the SQL pane.
     virtual void AppendScriptBlock(const QString &comment, const QString &statement) = 0;
-    virtual DbConnection &connection() = 0;
-    // The SSH tunnel a connect may go through; it lives as long as the connection.
-    virtual SshRoute &sshRoute() = 0;
     // The ShopRowIndex of the buylist: index of the last row added to the shop contents grid.
     virtual int &ShopRowIndex() = 0;
     // Parent for dialogs and message boxes.

@@ -2,7 +2,7 @@
 
 #include "base/Guard.h"
 #include "base/LogTexts.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "buylist/BuylistStatement.h"
 #include "buylist/CatalogueKind.h"
 #include "buylist/CtrlAShortcut.h"
@@ -22,7 +22,7 @@
 
 using namespace Qt::StringLiterals;
 
-BuylistPage::BuylistPage(Shell &shell, QWidget *parent)
+BuylistPage::BuylistPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
     , m_shortcut(new CtrlAShortcut([this] { runGuarded(window(), [this] { Button6Click(); }); }, this))

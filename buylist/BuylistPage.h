@@ -9,7 +9,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class RecordGrid;
-class Shell;
+class DbShell;
 
 // The page "BuyList": the item catalogue with its kind selector and filters,
 // the buylist form that turns a picked item into an entry, and the shop
@@ -19,7 +19,7 @@ class BuylistPage : public QWidget
     Q_OBJECT
 
 public:
-    explicit BuylistPage(Shell &shell, QWidget *parent = nullptr);
+    explicit BuylistPage(DbShell &shell, QWidget *parent = nullptr);
 
     // orderEdit := "1", as at start-up.
     void resetOrder();
@@ -36,7 +36,7 @@ private:
     void buildCatalogue();
     void watchFilter(QLineEdit *box, int column);
 
-    Shell &m_shell;
+    DbShell &m_shell;
     CtrlAShortcut *m_shortcut;
 
     QLabel *m_label28 = nullptr;

@@ -2,7 +2,7 @@
 
 #include "base/Error.h"
 #include "base/LogTexts.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "db/TableLoader.h"
 #include "db/WorkRunner.h"
 #include "grid/RecordGrid.h"
@@ -81,7 +81,7 @@ void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &que
     grid.store().takeRows(loaded);
 }
 
-void LoadTable(RecordGrid &grid, Shell &shell, const QByteArray &query, const QString &table)
+void LoadTable(RecordGrid &grid, DbShell &shell, const QByteArray &query, const QString &table)
 {
     try {
         LoadTable(grid, shell.connection(), query);

@@ -5,7 +5,7 @@
 
 class DbConnection;
 class RecordGrid;
-class Shell;
+class DbShell;
 
 // Fills a record grid from one query (see the core LoadTable) with the wait
 // cursor for the whole load. The grid is emptied first and shows the new
@@ -21,4 +21,4 @@ void LoadTable(RecordGrid &grid, DbConnection &connection, const QByteArray &que
 // The same on the shell's connection, with the load's one log line: the table
 // loaded, the load cancelled or the load failed with the error's text (none
 // when the end of the run stopped it). table names the table in the line.
-void LoadTable(RecordGrid &grid, Shell &shell, const QByteArray &query, const QString &table);
+void LoadTable(RecordGrid &grid, DbShell &shell, const QByteArray &query, const QString &table);

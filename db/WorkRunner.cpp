@@ -2,9 +2,9 @@
 
 #include "base/Error.h"
 #include "db/Connection.h"
-#include "db/ContentsDisabled.h"
-#include "db/WaitCursor.h"
-#include "db/WorkProgressDialog.h"
+#include "base/ContentsDisabled.h"
+#include "base/WaitCursor.h"
+#include "base/WorkProgressDialog.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -3,7 +3,7 @@
 #include "base/Guard.h"
 #include "base/LogTexts.h"
 #include "base/ScriptText.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "db/GridLoad.h"
 #include "npc/NpcStatement.h"
 #include "npc/TemplateOrder.h"
@@ -67,7 +67,7 @@ QLabel *addNamedLabel(QWidget *parent, const QString &name, const QString &text,
 
 } // namespace
 
-NpcPage::NpcPage(Shell &shell, QWidget *parent)
+NpcPage::NpcPage(DbShell &shell, QWidget *parent)
     : QWidget(parent)
     , m_shell(shell)
 {

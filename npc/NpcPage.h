@@ -8,7 +8,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class RecordGrid;
-class Shell;
+class DbShell;
 
 // The page "Создание NPC": the template browser on the right, the merchant NPC form on the left.
 class NpcPage : public QWidget
@@ -16,7 +16,7 @@ class NpcPage : public QWidget
     Q_OBJECT
 
 public:
-    explicit NpcPage(Shell &shell, QWidget *parent = nullptr);
+    explicit NpcPage(DbShell &shell, QWidget *parent = nullptr);
 
     // Handlers, each run inside the error guard by its control's signal.
     void Button2Click();
@@ -49,7 +49,7 @@ private:
     void buildBrowser();
     void buildForm();
 
-    Shell &m_shell;
+    DbShell &m_shell;
 
     QPushButton *m_button2 = nullptr;
     QLineEdit *m_edit5 = nullptr;

@@ -6,10 +6,9 @@
 // The server's socket comes from MYSQL_UNIX_PORT (eval "$(scripts/db env)").
 
 #include "app/EditorPage.h"
-#include "base/Shell.h"
+#include "db/DbShell.h"
 #include "check/ScriptCheck.h"
 #include "db/Connection.h"
-#include "db/SshRoute.h"
 #include "editor/SqlEditor.h"
 
 #include <QApplication>
@@ -44,7 +43,7 @@ double cpuMs()
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-class BenchShell : public Shell
+class BenchShell : public DbShell
 {
 public:
     void LogEvent(const QString &line) override { lastLine = line; }
@@ -52,12 +51,10 @@ public:
     const QString &TimeStr() const override { return m_time; }
     void AppendScriptBlock(const QString &, const QString &) override {}
     DbConnection &connection() override { return db; }
-    SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_row; }
     QWidget *dialogParent() override { return nullptr; }
 
     DbConnection db;
-    SshRoute route{*this};
     QString lastLine;
 
 private:

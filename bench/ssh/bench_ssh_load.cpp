@@ -11,9 +11,9 @@
 #include "CatalogueLoad.h"
 #include "SshTestServer.h"
 
-#include "db/AskpassClient.h"
+#include "ssh/AskpassClient.h"
 #include "db/Connection.h"
-#include "db/SshTunnel.h"
+#include "ssh/SshTunnel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

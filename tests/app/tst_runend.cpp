@@ -14,7 +14,7 @@
 #include "app/runend/ExitFiles.h"
 #include "editor/SqlEditor.h"
 #include "base/Codepage.h"
-#include "db/ConnectionSettings.h"
+#include "connect/ConnectionSettings.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/PasswordStore.h"
+#include "keyring/PasswordStore.h"
 
 #include <QProcess>
 #include <QString>

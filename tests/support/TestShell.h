@@ -2,16 +2,16 @@
 
 #include "PrivateConfig.h"
 
-#include "base/Shell.h"
 #include "db/Connection.h"
-#include "db/SshRoute.h"
+#include "db/DbShell.h"
+#include "ssh/SshRoute.h"
 
 #include <QStringList>
 
 // A main window stand-in for page tests: the log is a list of lines, and
 // every refresh of TimeStr gives a new, recognisable time text. The pages it
 // serves keep their settings in a config folder of its own.
-class TestShell : public Shell
+class TestShell : public DbShell
 {
 public:
     void LogEvent(const QString &line) override { log.append(line); }
@@ -29,7 +29,6 @@ public:
         script.append(QString());
     }
     DbConnection &connection() override { return db; }
-    SshRoute &sshRoute() override { return route; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return nullptr; }
 
@@ -38,6 +37,7 @@ public:
     QStringList script;
     int refreshes = 0;
     DbConnection db;
+    // The tunnel for page tests that connect through one.
     SshRoute route{*this};
 
 private:
