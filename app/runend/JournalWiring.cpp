@@ -60,8 +60,9 @@ RunJournal::RunJournal(TForm1 &form, const QString &folder)
         m_scriptDirty = true;
         m_flushSoon.start();
     });
+    // Started by the first change, not again by each: typing that goes on is written every second.
     connect(form.SynMemo1(), &SqlEditor::textChanged, this, [this] {
-        if (!m_typing.isActive() && !m_flushSoon.isActive())
+        if (!m_typing.isActive())
             m_typing.start();
     });
     // Leaving the editor (for "Проверить", say) writes the typing at once: what follows may never return.
