@@ -1,5 +1,7 @@
 #include "app/EditorPage.h"
 
+#include "app/ScriptOpen.h"
+
 #include "base/Error.h"
 #include "base/Guard.h"
 #include "base/LogTexts.h"
@@ -29,9 +31,23 @@ EditorPage::EditorPage(DbShell &shell, QWidget *parent)
     m_editor->setGeometry(8, 8, 825, 417);
     m_button8 = addButton(this, u"Button8"_s, u"Сохранить"_s, QRect(8, 432, 75, 25));
     connect(m_button8, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button8Click(); }); });
-    m_button9 = addButton(this, u"Button9"_s, u"Проверить"_s, QRect(91, 432, 75, 25));
+    m_button8->setToolTip(u"Ctrl+S"_s);
+    m_button10 = addButton(this, u"Button10"_s, u"Открыть"_s, QRect(91, 432, 75, 25));
+    m_button10->setToolTip(u"Ctrl+O"_s);
+    connect(m_button10, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button10Click(); }); });
+    m_open = std::make_unique<ScriptOpen>(m_shell, *m_editor, *this);
+    m_button9 = addButton(this, u"Button9"_s, u"Проверить"_s, QRect(174, 432, 75, 25));
     connect(m_button9, &QPushButton::clicked, this, [this] { runGuarded(window(), [this] { Button9Click(); }); });
 
+}
+
+EditorPage::~EditorPage() = default;
+
+void EditorPage::Button10Click()
+{
+    // A save offers the name of the script opened.
+    if (const QString opened = m_open->run(m_lastChosen); !opened.isEmpty())
+        m_lastChosen = opened;
 }
 
 bool EditorPage::confirmReplace(const QString &path)

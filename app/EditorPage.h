@@ -2,9 +2,12 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class QFileDialog;
 class QPushButton;
 class DbShell;
+class ScriptOpen;
 class SqlEditor;
 
 // The page "Правка": the script editor and its save button.
@@ -14,10 +17,13 @@ class EditorPage : public QWidget
 
 public:
     explicit EditorPage(DbShell &shell, QWidget *parent = nullptr);
+    ~EditorPage() override;
 
     SqlEditor *SynMemo1() const { return m_editor; }
     void Button8Click();
     void Button9Click();
+    // "Открыть": a saved script back into the editor and the script's entries.
+    void Button10Click();
 
 private:
     QFileDialog *saveDialog();
@@ -27,6 +33,8 @@ private:
     SqlEditor *m_editor;
     QPushButton *m_button8;
     QPushButton *m_button9;
+    QPushButton *m_button10;
+    std::unique_ptr<ScriptOpen> m_open;
     QFileDialog *m_saveDialog = nullptr;
     QString m_lastChosen;
 };

@@ -6,8 +6,12 @@
 #include "app/runend/ExitFileRescue.h"
 #include "app/runend/ExitFiles.h"
 #include "app/MainWindowAccessible.h"
+#include "app/ScriptPanes.h"
 #include "app/runend/ExitFolder.h"
+#include "base/EntryLogTexts.h"
+#include "base/Guard.h"
 #include "base/LogTexts.h"
+#include "base/ScriptEntries.h"
 #include "app/TextPane.h"
 #include "base/TimeTexts.h"
 #include "buylist/BuylistPage.h"
@@ -25,6 +29,7 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 
 #include <cstdio>
@@ -51,6 +56,7 @@ TForm1::TForm1(const QString &exitRoot, QWidget *parent)
     , m_exitRoot(exitRoot.isEmpty() ? ExitFolder::forThisProgram() : exitRoot)
     , m_sshRoute(std::make_unique<SshRoute>(*this))
     , m_connection(std::make_unique<DbConnection>())
+    , m_scriptEntries(std::make_unique<ScriptEntries>())
 {
     installMainWindowAccessible();
     setObjectName(u"Form1"_s);
@@ -110,6 +116,19 @@ void TForm1::buildPages()
     m_memo2->setObjectName(u"Memo2"_s);
 
     connect(m_memo2, &TextPane::linesChanged, this, &TForm1::Memo2Change);
+    m_scriptPanes = new ScriptPanes(*m_scriptEntries, *m_memo2, *SynMemo1(), [this](const QString &comment) {
+        LogEvent(EntryLogTexts::blockKeptInEditor(refreshTimeStr(), comment));
+    }, this);
+    // Open and save from any page: the editor's page comes to the front.
+    const auto editorAction = [this](const QKeySequence &keys, void (EditorPage::*action)()) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, action] {
+            m_pageControl1->setCurrentWidget(m_editorPage);
+            runGuarded(this, [this, action] { (m_editorPage->*action)(); });
+        });
+    };
+    editorAction(QKeySequence::Open, &EditorPage::Button10Click);
+    editorAction(QKeySequence::Save, &EditorPage::Button8Click);
     // The title names the server connected to, so that nothing is checked against the wrong one by mistake.
     connect(m_connectionPage, &ConnectionPage::serverChanged, this, [this](const QString &server) {
         setWindowTitle(server.isEmpty() ? u"Quenmark"_s : server + u" — Quenmark"_s);
@@ -204,9 +223,7 @@ const QString &TForm1::refreshTimeStr()
 
 void TForm1::AppendScriptBlock(const QString &comment, const QString &statement)
 {
-    m_memo2->appendLine(comment);
-    m_memo2->appendLine(statement);
-    m_memo2->appendLine(QString());
+    m_scriptEntries->append({ScriptEntry{EntryKind::Other, {comment, statement}, {}}});
 }
 
 DbConnection &TForm1::connection()

@@ -17,6 +17,8 @@ class QTabWidget;
 class ShopPage;
 class SqlEditor;
 class SshConnectRoute;
+class ScriptEntries;
+class ScriptPanes;
 class SshRoute;
 class TextPane;
 
@@ -48,6 +50,7 @@ public:
     const QString &refreshTimeStr() override;
     const QString &TimeStr() const override { return m_timeStr; }
     void AppendScriptBlock(const QString &comment, const QString &statement) override;
+    ScriptEntries &scriptEntries() override { return *m_scriptEntries; }
     DbConnection &connection() override;
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return this; }
@@ -78,6 +81,7 @@ private:
     std::unique_ptr<SshRoute> m_sshRoute;
     std::unique_ptr<SshConnectRoute> m_sshConnectRoute;
     std::unique_ptr<DbConnection> m_connection;
+    std::unique_ptr<ScriptEntries> m_scriptEntries;
     QString m_timeStr;
     QString m_openedAt;
     int m_shopRowIndex = -1;
@@ -93,4 +97,5 @@ private:
     AboutPage *m_aboutPage = nullptr;
     TextPane *m_memo1 = nullptr;
     TextPane *m_memo2 = nullptr;
+    ScriptPanes *m_scriptPanes = nullptr;
 };

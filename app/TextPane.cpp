@@ -43,6 +43,21 @@ public:
         endInsertRows();
     }
 
+    void append(const QStringList &lines)
+    {
+        const int row = int(m_lines.size());
+        beginInsertRows(QModelIndex(), row, row + int(lines.size()) - 1);
+        m_lines.append(lines);
+        endInsertRows();
+    }
+
+    void reset(const QStringList &lines)
+    {
+        beginResetModel();
+        m_lines = lines;
+        endResetModel();
+    }
+
     void clear()
     {
         beginResetModel();
@@ -107,6 +122,41 @@ void TextPane::appendLine(const QString &line)
     m_model->append(text);
     if (atEnd)
         scrollToBottom();
+    Q_EMIT linesChanged();
+}
+
+void TextPane::appendLines(const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return;
+    const bool atEnd = verticalScrollBar()->value() == verticalScrollBar()->maximum();
+    QStringList texts;
+    texts.reserve(lines.size());
+    int width = columnWidth(0);
+    for (const QString &line : lines) {
+        texts.append(ScriptText::oneLine(line));
+        width = qMax(width, fontMetrics().horizontalAdvance(texts.last()) + 8);
+    }
+    if (width > columnWidth(0))
+        setColumnWidth(0, width);
+    m_model->append(texts);
+    if (atEnd)
+        scrollToBottom();
+    Q_EMIT linesChanged();
+}
+
+void TextPane::setLines(const QStringList &lines)
+{
+    QStringList texts;
+    texts.reserve(lines.size());
+    int width = 0;
+    for (const QString &line : lines) {
+        texts.append(ScriptText::oneLine(line));
+        width = qMax(width, fontMetrics().horizontalAdvance(texts.last()) + 8);
+    }
+    m_model->reset(texts);
+    setColumnWidth(0, width);
+    scrollToBottom();
     Q_EMIT linesChanged();
 }
 

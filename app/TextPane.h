@@ -19,6 +19,10 @@ public:
     // becomes a blank, so a line stays a line and is never cut short.
     void appendLine(const QString &line);
     void clearLines();
+    // Many lines with one change of the pane, as appendLine would add them one by one.
+    void appendLines(const QStringList &lines);
+    // The pane holds exactly these lines, with one change.
+    void setLines(const QStringList &lines);
     const QStringList &lines() const;
     // The selected lines joined by line breaks (all lines when none is selected).
     QString selectedText() const;

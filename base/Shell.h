@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class ScriptEntries;
 class QWidget;
 
 // What a page may ask of the main window: the activity log, the shared time
@@ -19,6 +20,8 @@ public:
     virtual const QString &TimeStr() const = 0;
     // Comment line, statement line and an empty line, appended to the SQL pane.
     virtual void AppendScriptBlock(const QString &comment, const QString &statement) = 0;
+    // The script's blocks; the SQL pane and the editor follow every change of them.
+    virtual ScriptEntries &scriptEntries() = 0;
     // The ShopRowIndex of the buylist: index of the last row added to the shop contents grid.
     virtual int &ShopRowIndex() = 0;
     // Parent for dialogs and message boxes.

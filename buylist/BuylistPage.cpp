@@ -5,14 +5,24 @@
 #include "db/DbShell.h"
 #include "buylist/BuylistStatement.h"
 #include "buylist/CatalogueKind.h"
+#include "buylist/ContentsEntries.h"
 #include "buylist/CtrlAShortcut.h"
 #include "buylist/OrderNumber.h"
+#include "buylist/PastedItems.h"
+#include "buylist/ScriptReading.h"
+#include "base/EntryLogTexts.h"
+#include "base/ScriptEntries.h"
 #include "db/GridLoad.h"
 #include "base/FormControls.h"
 #include "grid/RecordGrid.h"
 #include "grid/RecordGridFilter.h"
 
+#include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QHash>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -34,6 +44,35 @@ BuylistPage::BuylistPage(DbShell &shell, QWidget *parent)
              m_search, m_typesortEdit, m_gradesortEdit, m_sellsortEdit, m_radioButton1, m_radioButton2,
              m_radioButton3})
         m_shortcut->watch(control);
+
+    m_contents = new ContentsEntries(m_shell, *m_nextGrid3, *m_orderEdit, this);
+    // Ctrl+Z takes back the last entry and Ctrl+V adds a pasted list where no
+    // box has an undo and a paste of its own.
+    for (QWidget *control : std::initializer_list<QWidget *>{m_nextGrid2, m_nextGrid3, m_button5, m_button6,
+                                                             m_checkBox1, m_radioButton1, m_radioButton2,
+                                                             m_radioButton3})
+        control->installEventFilter(this);
+    connect(&m_shell.scriptEntries(), &ScriptEntries::wasReset, this,
+            [this] { runGuarded(window(), [this] { continueScript(); }); });
+}
+
+bool BuylistPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool ctrl = key->modifiers() & Qt::ControlModifier;
+    std::function<void()> action;
+    if (ctrl && key->key() == Qt::Key_Z)
+        action = [this] { m_contents->undoLast(); };
+    else if (watched == m_nextGrid3 && key->key() == Qt::Key_Delete)
+        action = [this] { m_contents->removeMarked(); };
+    else if (key->matches(QKeySequence::Paste))
+        action = [this] { pasteList(QApplication::clipboard()->text()); };
+    if (!action)
+        return QWidget::eventFilter(watched, event);
+    runGuarded(window(), action);
+    return true;
 }
 
 void BuylistPage::buildForm()
@@ -68,9 +107,18 @@ void BuylistPage::buildForm()
     m_nextGrid3 = new RecordGrid(this);
     m_nextGrid3->setObjectName(u"NextGrid3"_s);
     m_nextGrid3->setGeometry(8, 168, 393, 289);
-    m_nextGrid3->setColumns({{u"ID"_s, 40}, {u"Name"_s, 160}, {u"Shop ID"_s, 50}, {u"Price"_s, 50}});
+    m_nextGrid3->setColumns(
+        {{u"ID"_s, 40}, {u"Name"_s, 160}, {u"Shop ID"_s, 50}, {u"Price"_s, 50}, {u"Order"_s, 40}});
     m_nextGrid3->setSortedColumnStyle(SortedColumnStyle::Darker);
     m_nextGrid3->setEmptyAreaColor(QPalette::Midlight);
+    m_nextGrid3->setRowMarking(true);
+    m_nextGrid3->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_nextGrid3, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        runGuarded(window(), [&, this] { m_contents->showMenu(m_nextGrid3->viewport()->mapToGlobal(at)); });
+    });
+    // A double-click on the price or the order corrects that entry.
+    connect(m_nextGrid3, &RecordGrid::OnCellDblClick, this,
+            [this](int col, int row) { runGuarded(window(), [=, this] { m_contents->editCell(col, row); }); });
 }
 
 void BuylistPage::buildCatalogue()
@@ -94,6 +142,7 @@ void BuylistPage::buildCatalogue()
                              {u"Price"_s, 60, SortKind::Numeric, CellKind::Text, left, left},
                              {u"Sellable"_s, 40}});
     m_nextGrid2->setSortedColumnStyle(SortedColumnStyle::Plain);
+    m_nextGrid2->setRowMarking(true);
     connect(m_nextGrid2, &RecordGrid::OnCellDblClick, this,
             [this](int col, int row) { runGuarded(window(), [=, this] { NextGrid2CellDblClick(col, row); }); });
 
@@ -109,6 +158,28 @@ void BuylistPage::watchFilter(QLineEdit *box, int column)
     connect(box, &QLineEdit::textChanged, this, [this, column](const QString &text) {
         runGuarded(window(), [&, this] { FilterRows(*m_nextGrid2, column, text); });
     });
+}
+
+// A reopened script: its entries in the grid, and the shop of its last entry
+// goes on after that shop's last order.
+void BuylistPage::continueScript()
+{
+    m_contents->refill();
+    const ScriptEntries &entries = m_shell.scriptEntries();
+    const qsizetype count = entries.countOfKind(EntryKind::Buylist);
+    if (count == 0)
+        return;
+    const QString shop = entries.at(entries.indexOfKind(EntryKind::Buylist, count - 1)).values[ShopId];
+    std::optional<qint32> last;
+    for (const ScriptEntry &entry : entries.entries()) {
+        if (entry.kind != EntryKind::Buylist || entry.values[ShopId] != shop)
+            continue;
+        if (const std::optional<qint32> order = readWholeNumber(entry.values[Order]); order && (!last || *order > *last))
+            last = order;
+    }
+    m_shopEdit->setText(shop);
+    if (last)
+        m_orderEdit->setText(nextOrderText(QString::number(*last)));
 }
 
 void BuylistPage::resetOrder()
@@ -134,19 +205,90 @@ void BuylistPage::NextGrid2CellDblClick(int, int row)
 
 void BuylistPage::Button6Click()
 {
+    if (m_nextGrid2->markedCount() > 1) {
+        if (const std::vector<int> rows = m_nextGrid2->markedRows(); rows.size() > 1) {
+            addRows(rows);
+            return;
+        }
+    }
     // Made first: a box text that cannot stand in the statement is refused
     // before the grid row, the script or the log change.
     const ScriptBlock block = buylistBlock(m_label28->text(), m_itemidEdit->text(), m_priceEdit->text(),
                                            m_shopEdit->text(), m_orderEdit->text());
+    const QStringList values{m_label28->text(), m_itemidEdit->text(), m_priceEdit->text(), m_shopEdit->text(),
+                             m_orderEdit->text()};
     int &shopRowIndex = m_shell.ShopRowIndex();
     shopRowIndex += 1;
     m_nextGrid3->AddRow(1);
-    m_nextGrid3->setCells(0, shopRowIndex, m_itemidEdit->text());
-    m_nextGrid3->setCells(1, shopRowIndex, m_label28->text());
-    m_nextGrid3->setCells(2, shopRowIndex, m_shopEdit->text());
-    m_nextGrid3->setCells(3, shopRowIndex, m_priceEdit->text());
+    m_nextGrid3->setCells(0, shopRowIndex, values[ItemId]);
+    m_nextGrid3->setCells(1, shopRowIndex, values[ItemName]);
+    m_nextGrid3->setCells(2, shopRowIndex, values[ShopId]);
+    m_nextGrid3->setCells(3, shopRowIndex, values[Price]);
+    m_nextGrid3->setCells(4, shopRowIndex, values[Order]);
 
-    m_shell.AppendScriptBlock(block.comment, block.statement);
+    m_shell.scriptEntries().append({ScriptEntry{EntryKind::Buylist, block, values}});
     m_orderEdit->setText(nextOrderText(m_orderEdit->text()));
     m_shell.LogEvent(LogTexts::itemAdded(m_shell.refreshTimeStr(), m_label28->text()));
+}
+
+// Several marked rows: one entry each, in the grid's order. The orders and
+// the statements are all made first, so that a box that cannot stand in one
+// changes nothing.
+void BuylistPage::addRows(const std::vector<int> &rows)
+{
+    QList<QStringList> entries;
+    entries.reserve(qsizetype(rows.size()));
+    QString order = m_orderEdit->text();
+    const bool cataloguePrice = m_checkBox1->isChecked();
+    for (const int row : rows) {
+        entries.append({m_nextGrid2->Cells(2, row), m_nextGrid2->Cells(0, row),
+                        cataloguePrice ? m_nextGrid2->Cells(4, row) : m_priceEdit->text(), m_shopEdit->text(), order});
+        order = nextOrderText(order);
+    }
+    m_contents->add(entries);
+    m_orderEdit->setText(order);
+    // The boxes show the last item, as though it had been picked.
+    NextGrid2CellDblClick(0, rows.back());
+}
+
+void BuylistPage::pasteList(const QString &text)
+{
+    const QList<PastedItem> items = readPastedItems(text);
+    if (items.isEmpty())
+        return;
+    QHash<QString, int> rowOfId;
+    for (int row = m_nextGrid2->RowCount() - 1; row >= 0; --row)
+        rowOfId.insert(m_nextGrid2->Cells(0, row), row);
+    QList<QStringList> entries;
+    QStringList missing;
+    QString order = m_orderEdit->text();
+    const bool cataloguePrice = m_checkBox1->isChecked();
+    int lastRow = -1;
+    for (const PastedItem &item : items) {
+        const auto found = rowOfId.constFind(item.itemId);
+        if (found == rowOfId.cend()) {
+            missing.append(item.itemId);
+            continue;
+        }
+        lastRow = *found;
+        const QString price = item.hasPrice ? item.price
+                              : cataloguePrice ? m_nextGrid2->Cells(4, lastRow)
+                                               : m_priceEdit->text();
+        entries.append({m_nextGrid2->Cells(2, lastRow), item.itemId, price, m_shopEdit->text(), order});
+        order = nextOrderText(order);
+    }
+    if (!entries.isEmpty()) {
+        m_contents->add(entries);
+        m_orderEdit->setText(order);
+        NextGrid2CellDblClick(0, lastRow);
+    }
+    if (missing.isEmpty())
+        return;
+    const QString ids = missing.join(u", "_s);
+    m_shell.LogEvent(EntryLogTexts::itemsNotInCatalogue(m_shell.refreshTimeStr(), ids));
+    QMessageBox box(QMessageBox::Warning, u"Quenmark"_s,
+                    u"Этих предметов нет в загруженном каталоге, они не добавлены: %1."_s.arg(ids), QMessageBox::Ok,
+                    window());
+    box.setObjectName(u"NotInCatalogueBox"_s);
+    box.exec();
 }

@@ -2,6 +2,9 @@
 
 #include <QWidget>
 
+#include <vector>
+
+class ContentsEntries;
 class CtrlAShortcut;
 class QCheckBox;
 class QLabel;
@@ -27,17 +30,26 @@ public:
     void Button5Click();
     void NextGrid2CellDblClick(int col, int row);
     void Button6Click();
+    // Ctrl+V on the catalogue (or a button of the page): one entry per pasted line whose item the catalogue holds.
+    void pasteList(const QString &text);
+    ContentsEntries *contents() const { return m_contents; }
 
     RecordGrid *NextGrid2() const { return m_nextGrid2; }
     RecordGrid *NextGrid3() const { return m_nextGrid3; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void addRows(const std::vector<int> &rows);
+    void continueScript();
     void buildForm();
     void buildCatalogue();
     void watchFilter(QLineEdit *box, int column);
 
     DbShell &m_shell;
     CtrlAShortcut *m_shortcut;
+    ContentsEntries *m_contents = nullptr;
 
     QLabel *m_label28 = nullptr;
     QLineEdit *m_shopEdit = nullptr;

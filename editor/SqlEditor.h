@@ -37,6 +37,19 @@ public:
     // replaces the whole text.
     void mirrorPane(const QStringList &paneLines);
 
+    // A block of mirrored lines changed in the pane: the occurrence-th run of
+    // lines equal to oldLines in the editor becomes newLines (none: the lines
+    // go), wherever the operator's edits have moved it, and paneLines is taken
+    // as the pane now mirrored. The operator's text around it stays. Returns
+    // false, changing nothing of the text, when the editor no longer holds such
+    // a run (the operator changed it). Undo, caret and view as after a mirror.
+    bool replaceMirroredRun(const QStringList &oldLines, const QStringList &newLines, int occurrence,
+                            const QStringList &paneLines);
+    // The editor holds exactly lines (a script read from a file), of which
+    // paneLines are taken as mirrored from the pane: later pane lines append
+    // after them. Empty undo history, not modified.
+    void adoptText(const QStringList &lines, const QStringList &paneLines);
+
     // The editor's lines as they stand, without line ends (a line ends at
     // CR LF, CR or LF). An empty editor gives one empty line, as does an
     // editor whose text is one empty line; a text ending in a line end gives
@@ -84,6 +97,10 @@ private:
     void noteTextChange();
     // textChanged (and linesChanged) for the changes noted since the last call.
     void flushTextChanged();
+    // The end of a change made for the pane: no undo step, the modified mark
+    // as it was, the caret at 1:1 and the view at the top left.
+    void endPaneChange(bool wasModified, long linesBefore, bool changed);
+    void notePaneMirrored(const QStringList &paneLines);
 
     SqlLexer *m_lexer = nullptr;
     bool m_mirroring = false;

@@ -288,10 +288,116 @@ void RecordGrid::mousePressEvent(QMouseEvent *event)
     // One cell, by either button; no drag selection, no editing.
     if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
         const QModelIndex cell = indexAt(event->position().toPoint());
-        if (cell.isValid())
-            selectCell(cell.column(), m_model->storeRow(cell.row()));
+        if (cell.isValid()) {
+            const int row = m_model->storeRow(cell.row());
+            selectCell(cell.column(), row);
+            if (m_rowMarking) {
+                const Qt::KeyboardModifiers mods = event->modifiers();
+                if (event->button() == Qt::RightButton) {
+                    // The menu acts on the marked rows when it opens on one of them.
+                    if (!isRowMarked(row))
+                        markTo(row, false);
+                } else if (mods & Qt::ControlModifier) {
+                    toggleMark(row);
+                } else {
+                    markTo(row, mods & Qt::ShiftModifier);
+                }
+            }
+        }
     }
     event->accept();
+}
+
+void RecordGrid::setRowMarking(bool on)
+{
+    m_rowMarking = on;
+    m_markedSlots.clear();
+    m_markedCount = 0;
+    m_anchorSlot = -1;
+    viewport()->update();
+}
+
+bool RecordGrid::marksCurrent() const
+{
+    return m_marksClearCount == m_model->store().clearCount();
+}
+
+bool RecordGrid::isRowMarked(int row) const
+{
+    if (!m_rowMarking || !marksCurrent() || row < 0 || row >= RowCount())
+        return false;
+    const auto slot = static_cast<std::size_t>(m_model->store().slotOfRow(row));
+    return slot < m_markedSlots.size() && m_markedSlots[slot] != 0;
+}
+
+int RecordGrid::markedCount() const
+{
+    return m_rowMarking && marksCurrent() ? m_markedCount : 0;
+}
+
+std::vector<int> RecordGrid::markedRows() const
+{
+    std::vector<int> rows;
+    if (markedCount() == 0)
+        return rows;
+    const int shown = m_model->rowCount();
+    for (int view = 0; view < shown; ++view) {
+        const int row = m_model->storeRow(view);
+        if (isRowMarked(row))
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+void RecordGrid::toggleMark(int row)
+{
+    const RowStore &rows = m_model->store();
+    if (!marksCurrent()) {
+        m_markedSlots.clear();
+        m_markedCount = 0;
+        m_marksClearCount = rows.clearCount();
+    }
+    m_markedSlots.resize(static_cast<std::size_t>(rows.rowCount()), 0);
+    const auto slot = static_cast<std::size_t>(rows.slotOfRow(row));
+    m_markedSlots[slot] = m_markedSlots[slot] ? 0 : 1;
+    m_markedCount += m_markedSlots[slot] ? 1 : -1;
+    m_anchorSlot = static_cast<int>(slot);
+    viewport()->update();
+}
+
+void RecordGrid::markTo(int row, bool extend)
+{
+    const RowStore &rows = m_model->store();
+    const bool current = marksCurrent();
+    m_marksClearCount = rows.clearCount();
+    m_markedSlots.assign(static_cast<std::size_t>(rows.rowCount()), 0);
+    const int slot = rows.slotOfRow(row);
+    int from = m_model->viewRow(row);
+    int to = from;
+    if (extend && current && m_anchorSlot >= 0 && m_anchorSlot < rows.rowCount()) {
+        // The anchor's row: the row that now holds its slot.
+        const std::vector<std::uint32_t> &order = rows.order();
+        for (std::size_t r = 0; r < order.size(); ++r) {
+            if (order[r] == static_cast<std::uint32_t>(m_anchorSlot)) {
+                const int anchorView = m_model->viewRow(static_cast<int>(r));
+                if (anchorView >= 0)
+                    from = anchorView;
+                break;
+            }
+        }
+    } else {
+        m_anchorSlot = slot;
+    }
+    if (from > to)
+        std::swap(from, to);
+    m_markedCount = 0;
+    for (int view = from; view >= 0 && view <= to; ++view, ++m_markedCount)
+        m_markedSlots[static_cast<std::size_t>(rows.slotOfRow(m_model->storeRow(view)))] = 1;
+    if (from < 0) {
+        m_markedSlots[static_cast<std::size_t>(slot)] = 1;
+        m_markedCount = 1;
+    }
+    viewport()->update();
 }
 
 void RecordGrid::mouseDoubleClickEvent(QMouseEvent *event)
@@ -359,6 +465,7 @@ void RecordGrid::keyPressEvent(QKeyEvent *event)
 {
     Q_EMIT OnKeyDown(event);
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const int before = m_selectedRow;
     switch (event->key()) {
     case Qt::Key_Up:
         moveSelection(-1, 0);
@@ -395,6 +502,8 @@ void RecordGrid::keyPressEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
+    if (m_rowMarking && m_selectedRow >= 0 && (m_selectedRow != before || (event->modifiers() & Qt::ShiftModifier)))
+        markTo(m_selectedRow, event->modifiers() & Qt::ShiftModifier);
     event->accept();
 }
 

@@ -63,6 +63,17 @@ public:
     int selectedColumn() const { return m_selectedColumn; }
     void selectCell(int col, int row);
 
+    // Rows can be marked besides the one selected cell: Ctrl+click marks or
+    // unmarks a row, Shift+click and Shift with the arrow and page keys mark
+    // the shown rows from the anchor to the row reached, a plain click or key
+    // marks its row alone. Marks stay through sorts and filters and go with a clear.
+    void setRowMarking(bool on);
+    bool isRowMarked(int row) const;
+    // The marked rows that are shown, in the grid's order (the store's rows).
+    std::vector<int> markedRows() const;
+    // How many rows are marked, shown or not.
+    int markedCount() const;
+
     // The view's model; for tests and accessibility.
     RecordGridModel *gridModel() const { return m_model; }
 
@@ -88,6 +99,10 @@ private:
     void showSelection(bool scroll);
     void moveSelection(int rowStep, int columnStep);
     int rowsPerPage() const;
+    // Marks after the selection reached row: with extend, the rows from the anchor; else row alone.
+    void markTo(int row, bool extend);
+    void toggleMark(int row);
+    bool marksCurrent() const;
 
     RecordGridModel *m_model;
     RecordGridDelegate *m_delegate;
@@ -100,6 +115,11 @@ private:
     int m_selectedRow = -1;
     int m_selectedColumn = -1;
     std::uint64_t m_selectionClearCount = 0;
+    bool m_rowMarking = false;
+    std::vector<std::uint8_t> m_markedSlots;  // by slot, which a sort does not move
+    int m_anchorSlot = -1;
+    int m_markedCount = 0;
+    std::uint64_t m_marksClearCount = 0;
     // A header press that moved the drag distance is a drag, not a click.
     QPoint m_headerPressAt;
     bool m_headerPressMoved = false;

@@ -1,6 +1,7 @@
 #include "grid/RecordGridDelegate.h"
 
 #include "grid/RecordGrid.h"
+#include "grid/RecordGridModel.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -21,6 +22,8 @@ void RecordGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
+    if (m_grid->isRowMarked(m_grid->gridModel()->storeRow(index.row())))
+        opt.state |= QStyle::State_Selected;
     const bool selected = opt.state & QStyle::State_Selected;
     if (!m_grid->hasFocus())
         opt.state &= ~QStyle::State_Selected;

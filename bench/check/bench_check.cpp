@@ -6,6 +6,7 @@
 // The server's socket comes from MYSQL_UNIX_PORT (eval "$(scripts/db env)").
 
 #include "app/EditorPage.h"
+#include "base/ScriptEntries.h"
 #include "db/DbShell.h"
 #include "check/ScriptCheck.h"
 #include "db/Connection.h"
@@ -50,12 +51,14 @@ public:
     const QString &refreshTimeStr() override { return m_time; }
     const QString &TimeStr() const override { return m_time; }
     void AppendScriptBlock(const QString &, const QString &) override {}
+    ScriptEntries &scriptEntries() override { return entries; }
     DbConnection &connection() override { return db; }
     int &ShopRowIndex() override { return m_row; }
     QWidget *dialogParent() override { return nullptr; }
 
     DbConnection db;
     QString lastLine;
+    ScriptEntries entries;
 
 private:
     QString m_time = u"12:00:00"_s;

@@ -6,7 +6,10 @@
 #include "grid/RecordGrid.h"
 #include "editor/SqlEditor.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QInputDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -62,7 +65,31 @@ struct Window : TestWindow
             cells << contents()->Cells(col, row);
         return cells;
     }
+
+    // Item id, price and order of every shop contents row.
+    QStringList contentsValues() const
+    {
+        QStringList rows;
+        for (int row = 0; row < contents()->RowCount(); ++row)
+            rows << contents()->Cells(0, row) + u' ' + contents()->Cells(3, row) + u' ' + contents()->Cells(4, row);
+        return rows;
+    }
+
+    QString editorText() const { return form->SynMemo1()->lines().join(u'\n'); }
 };
+
+QString statement(const QString &id, const QString &price, const QString &order)
+{
+    return u"INSERT INTO `merchant_buylists` VALUES (%1,%2,7,%3,-1,-1,0,0);"_s.arg(id, price, order);
+}
+
+enum class Marking { CtrlClicks, ShiftClick, ShiftDown };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Marking)
+
+namespace {
 
 // Runs a script on a scratch database that holds empty copies of the fixture's target tables.
 QString runOnScratchCopy(const QString &scriptPath)
@@ -239,6 +266,162 @@ private Q_SLOTS:
         const QString sqlPath = w.root.filePath(u"sql/"_s + QDir(w.root.filePath(u"sql"_s)).entryList(QDir::Files).first());
         QCOMPARE(runOnScratchCopy(sqlPath), u"rows: 1"_s);
         QVERIFY(!QFile::exists(marker));
+    }
+
+    void markedRowsAddAtOnceInTheGridsOrder_data()
+    {
+        QTest::addColumn<Marking>("marking");
+        QTest::addColumn<bool>("cataloguePrice");
+        QTest::addColumn<QStringList>("added"); // item id, price, order
+        QTest::newRow("ctrl-clicks in any order, catalogue prices")
+            << Marking::CtrlClicks << true << QStringList{u"2 5400 4"_s, u"5 250000 5"_s, u"7 77 6"_s};
+        QTest::newRow("shift-click range, price typed") << Marking::ShiftClick << false
+            << QStringList{u"2 10 4"_s, u"3 10 5"_s, u"4 10 6"_s, u"5 10 7"_s};
+        QTest::newRow("shift+down from the anchor, the empty price as it is")
+            << Marking::ShiftDown << true << QStringList{u"1 120 4"_s, u"2 5400 5"_s, u"3  6"_s};
+    }
+
+    void markedRowsAddAtOnceInTheGridsOrder()
+    {
+        QFETCH(Marking, marking);
+        QFETCH(bool, cataloguePrice);
+        QFETCH(QStringList, added);
+        Window w;
+        w.connectAndLoad();
+        typeInto(w.control(u"shopEdit"_s), u"7"_s);
+        typeInto(w.control(u"orderEdit"_s), u"4"_s);
+        if (!cataloguePrice) {
+            click(w.control(u"CheckBox1"_s));
+            typeInto(w.control(u"priceEdit"_s), u"10"_s);
+        }
+        RecordGrid *grid = w.catalogue();
+        switch (marking) {
+        case Marking::CtrlClicks:
+            clickCell(grid, 2, w.rowOfItem(u"7"_s));
+            clickCell(grid, 0, w.rowOfItem(u"2"_s), Qt::ControlModifier);
+            clickCell(grid, 1, w.rowOfItem(u"5"_s), Qt::ControlModifier);
+            break;
+        case Marking::ShiftClick:
+            clickCell(grid, 0, w.rowOfItem(u"2"_s));
+            clickCell(grid, 0, w.rowOfItem(u"5"_s), Qt::ShiftModifier);
+            break;
+        case Marking::ShiftDown:
+            clickCell(grid, 0, w.rowOfItem(u"1"_s));
+            QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+            break;
+        }
+        const int logBefore = int(w.log().size());
+        w.ctrlA(grid);
+
+        QCOMPARE(w.contentsValues(), added);
+        QStringList pane;
+        QStringList logged;
+        for (int i = 0; i < added.size(); ++i) {
+            const QStringList values = added[i].split(u' ');
+            // A line break in a name is a blank in every line.
+            const QString name = grid->Cells(2, w.rowOfItem(values[0])).replace(u'\n', u' ');
+            pane << u"#weapon  "_s + name << statement(values[0], values[1], values[2]) << QString();
+            logged << u"  предмет  "_s + name + u"  добавлен"_s;
+        }
+        QCOMPARE(w.pane(), pane);
+        QCOMPARE(w.form->SynMemo1()->lines(), pane);
+        const QStringList log = w.log().mid(logBefore);
+        QCOMPARE(log.size(), logged.size());
+        for (int i = 0; i < log.size(); ++i)
+            QVERIFY2(log[i].endsWith(logged[i]), qPrintable(log[i]));
+        QCOMPARE(w.text(u"orderEdit"_s), QString::number(4 + added.size()));
+        QCOMPARE(w.form->ShopRowIndex(), added.size() - 1);
+    }
+
+    void aPastedListAddsWhatTheCatalogueHoldsAndNamesTheRest()
+    {
+        Window w;
+        w.connectAndLoad();
+        typeInto(w.control(u"shopEdit"_s), u"7"_s);
+        QApplication::clipboard()->setText(u"2\r\n5\t99\r\n\r\n999999\r\n 7 \r\nabc\t1\r\n"_s);
+        QString shown;
+        onNextModal([&](QWidget *box) { shown = readAndCloseMessageBox(box); });
+        bringToFront(w.catalogue());
+        w.catalogue()->setFocus();
+        QTest::keyClick(w.catalogue(), Qt::Key_V, Qt::ControlModifier);
+        QTRY_VERIFY(!shown.isEmpty());
+        QCOMPARE(w.contentsValues(), (QStringList{u"2 5400 1"_s, u"5 99 2"_s, u"7 77 3"_s}));
+        QCOMPARE(w.pane().at(4), statement(u"5"_s, u"99"_s, u"2"_s));
+        QCOMPARE(shown, u"Этих предметов нет в загруженном каталоге, они не добавлены: 999999, abc."_s);
+        QCOMPARE(w.log().last(), w.form->TimeStr() + u"  предметы  999999, abc  не найдены в каталоге"_s);
+        QCOMPARE(w.text(u"orderEdit"_s), u"4"_s);
+    }
+
+    void entriesAreRemovedCorrectedAndTakenBackKeepingTheOperatorsEdits()
+    {
+        Window w;
+        w.connectAndLoad();
+        typeInto(w.control(u"shopEdit"_s), u"7"_s);
+        clickCell(w.catalogue(), 0, w.rowOfItem(u"2"_s));
+        clickCell(w.catalogue(), 0, w.rowOfItem(u"3"_s), Qt::ControlModifier);
+        clickCell(w.catalogue(), 0, w.rowOfItem(u"7"_s), Qt::ControlModifier);
+        w.ctrlA(w.catalogue());
+        const QStringList blocks = w.pane();
+        QCOMPARE(blocks.size(), 9);
+
+        // The operator's own line above the blocks.
+        SqlEditor *editor = w.form->SynMemo1();
+        bringToFront(editor);
+        editor->setFocus();
+        QTest::keyClicks(editor, u"-- mine"_s);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(editor->lines().constFirst(), u"-- mine"_s);
+
+        // Delete on the row of item 3.
+        clickCell(w.contents(), 1, 1);
+        QTest::keyClick(w.contents(), Qt::Key_Delete);
+        QCOMPARE(w.contentsValues(), (QStringList{u"2 5400 1"_s, u"7 77 3"_s}));
+        QStringList expected = blocks.mid(0, 3) + blocks.mid(6);
+        QCOMPARE(w.pane(), expected);
+        QCOMPARE(editor->lines(), QStringList{u"-- mine"_s} + expected);
+        QCOMPARE(w.log().last(), w.form->TimeStr() + u"  предмет  Посох \"Тишина\"  удален"_s);
+
+        // A double-click on the price of item 7 corrects its block.
+        onNextModal([](QWidget *modal) {
+            auto *dialog = qobject_cast<QInputDialog *>(modal);
+            auto *box = dialog ? dialog->findChild<QLineEdit *>() : nullptr;
+            if (!box) {
+                modal->close();
+                return;
+            }
+            box->selectAll();
+            QTest::keyClicks(box, u"99"_s);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        doubleClickCell(w.contents(), 3, 1);
+        expected[4] = statement(u"7"_s, u"99"_s, u"3"_s);
+        QCOMPARE(w.pane(), expected);
+        QCOMPARE(editor->lines(), QStringList{u"-- mine"_s} + expected);
+        QCOMPARE(w.contentsValues(), (QStringList{u"2 5400 1"_s, u"7 99 3"_s}));
+        QVERIFY(w.log().last().endsWith(u"  изменен"_s));
+
+        // Ctrl+Z in a box is the box's own undo; on the grid it takes back the last entry.
+        auto *price = w.control<QLineEdit>(u"priceEdit"_s);
+        price->setFocus();
+        QTest::keyClick(price, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.contents()->RowCount(), 2);
+        w.contents()->setFocus();
+        QTest::keyClick(w.contents(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.contentsValues(), QStringList{u"2 5400 1"_s});
+        QCOMPARE(w.pane(), blocks.mid(0, 3));
+        QCOMPARE(editor->lines(), QStringList{u"-- mine"_s} + blocks.mid(0, 3));
+        QCOMPARE(w.text(u"orderEdit"_s), u"3"_s);
+
+        // A block the operator changed stays in the editor as it is, and the log says so.
+        editor->setFocus();
+        QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(editor, u"-- end"_s);
+        w.contents()->setFocus();
+        QTest::keyClick(w.contents(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(w.pane().isEmpty());
+        QCOMPARE(editor->lines(), QStringList{u"-- mine"_s} + blocks.mid(0, 2) + QStringList{u"-- end"_s});
+        QVERIFY(w.log().at(w.log().size() - 2).endsWith(u"  изменен в редакторе и оставлен в нем"_s));
     }
 
     void ctrlAWorksOnEveryControlOfTheForm()

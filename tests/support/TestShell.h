@@ -2,6 +2,7 @@
 
 #include "PrivateConfig.h"
 
+#include "base/ScriptEntries.h"
 #include "db/Connection.h"
 #include "db/DbShell.h"
 #include "ssh/SshRoute.h"
@@ -28,6 +29,7 @@ public:
         script.append(statement);
         script.append(QString());
     }
+    ScriptEntries &scriptEntries() override { return entries; }
     DbConnection &connection() override { return db; }
     int &ShopRowIndex() override { return m_shopRowIndex; }
     QWidget *dialogParent() override { return nullptr; }
@@ -35,6 +37,7 @@ public:
     PrivateConfig config;
     QStringList log;
     QStringList script;
+    ScriptEntries entries;
     int refreshes = 0;
     DbConnection db;
     // The tunnel for page tests that connect through one.

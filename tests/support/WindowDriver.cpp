@@ -108,6 +108,17 @@ void doubleClickCell(RecordGrid *grid, int col, int row)
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centre);
 }
 
+void clickCell(RecordGrid *grid, int col, int row, Qt::KeyboardModifiers modifiers, Qt::MouseButton button)
+{
+    bringToFront(grid);
+    const QModelIndex index = grid->model()->index(grid->gridModel()->viewRow(row), col);
+    if (!index.isValid())
+        qFatal("row %d is not shown", row);
+    grid->scrollTo(index);
+    QApplication::processEvents();
+    QTest::mouseClick(grid->viewport(), button, modifiers, grid->visualRect(index).center());
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);

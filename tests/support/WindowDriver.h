@@ -40,6 +40,9 @@ QString readAndCloseMessageBox(QWidget *modal);
 
 // A real double-click on the cell that shows store row `row` of a record grid.
 void doubleClickCell(RecordGrid *grid, int col, int row);
+// A real click, with modifiers held, on the cell that shows store row `row`.
+void clickCell(RecordGrid *grid, int col, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+               Qt::MouseButton button = Qt::LeftButton);
 
 QByteArray readFile(const QString &path);
 // Whether any file under folder, hidden ones and subfolders included, holds text.
