@@ -168,7 +168,8 @@ void TForm1::FormClose(bool interactive, int exitStatus)
         const QString stamp = TimeTexts::exitStamp(QDateTime::currentDateTime());
         LogEvent(LogTexts::appClosed(refreshTimeStr()));
         LogEvent(LogTexts::logClosed(TimeTexts::dateTimeText(QDateTime::currentDateTime(), QLocale())));
-        saveExitFiles(stamp, interactive);
+        const bool whole = saveExitFiles(stamp, interactive);
+        Q_EMIT exitFilesWritten(whole);
     } catch (const std::exception &error) {
         // Nothing may keep the window from closing.
         std::fprintf(stderr, "Quenmark: %s\n", error.what());
@@ -187,7 +188,7 @@ void TForm1::FormSessionSave()
     }
 }
 
-void TForm1::saveExitFiles(const QString &stamp, bool interactive)
+bool TForm1::saveExitFiles(const QString &stamp, bool interactive)
 {
     // A file that cannot be written beside the others goes to the user's data
     // folder or the temporary folder at once, so that no later failure (a lost
@@ -197,13 +198,14 @@ void TForm1::saveExitFiles(const QString &stamp, bool interactive)
     const ExitFilesOutcome outcome = writeExitFiles(m_exitRoot, stamp, logLines, scriptLines, ExitFolder::fallbackFolders());
     const QString problems = outcome.problems();
     if (problems.isEmpty())
-        return;
+        return true;
     std::fprintf(stderr, "%s\n", problems.toLocal8Bit().constData());
     const QByteArray unwritten = unwrittenExitFiles(outcome, logLines, scriptLines);
     std::fwrite(unwritten.constData(), 1, std::size_t(unwritten.size()), stderr);
     std::fflush(stderr);
     if (interactive)
         ExitFileRescue::tellAndOffer(this, outcome, logLines, scriptLines);
+    return outcome.log.writtenSomewhere() && outcome.script.writtenSomewhere();
 }
 
 void TForm1::resizeEvent(QResizeEvent *event)

@@ -57,11 +57,16 @@ public:
     QWidget *dialogParent() override { return this; }
 
     const QString &OpenedAt() const { return m_openedAt; }
+    const QString &exitRoot() const { return m_exitRoot; }
     TextPane *Memo1() const { return m_memo1; }
     TextPane *Memo2() const { return m_memo2; }
     SqlEditor *SynMemo1() const;
     // The SSH tunnel a connect may go through; it lives as long as the connection.
     SshRoute &sshRoute();
+
+Q_SIGNALS:
+    // The shutdown wrote the exit files; whole: both were written somewhere.
+    void exitFilesWritten(bool whole);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -70,7 +75,8 @@ protected:
 private:
     void buildPages();
     void Memo2Change();
-    void saveExitFiles(const QString &stamp, bool interactive);
+    // Whether both files were written somewhere.
+    bool saveExitFiles(const QString &stamp, bool interactive);
 
     QString m_exitRoot;
     // The tunnel outlives the connection that may go through it.

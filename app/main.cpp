@@ -1,6 +1,7 @@
 #include "app/BaseFont.h"
 #include "app/CommandLine.h"
 #include "app/Main.h"
+#include "app/runend/JournalWiring.h"
 #include "app/runend/ShutdownWiring.h"
 #include "ssh/AskpassClient.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char *argv[])
     TForm1 form;
     // The exit files are written also when the session ends, the process is asked to stop or the display goes.
     ShutdownWiring shutdown(form);
+    // Runs ended by a kill or a crash get their exit files; this one is journaled as it goes.
+    RunJournal journal(form);
 
     form.show();
     return app.exec();

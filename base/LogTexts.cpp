@@ -83,4 +83,21 @@ QString tunnelEnded(const QString &timeStr, const QString &message)
     return timeStr + u"  "_s + message;
 }
 
+QString runRecovered(const QString &timeStr, const QString &stamp, const QString &logPath, const QString &scriptPath)
+{
+    return timeStr + u"  Прерванный запуск "_s + stamp + u" восстановлен : лог  "_s + logPath + u"  скрипт  "_s + scriptPath;
+}
+
+QString journalKeptAside(const QString &timeStr, const QString &path, const QString &asidePath)
+{
+    if (asidePath.isEmpty())
+        return timeStr + u"  Журнал  "_s + path + u"  не читается и оставлен как есть"_s;
+    return timeStr + u"  Журнал  "_s + path + u"  не читается, отложен как  "_s + asidePath;
+}
+
+QString journalFailed(const QString &timeStr, const QString &errorText)
+{
+    return timeStr + u"  Ошыбка журнала : "_s + errorText;
+}
+
 } // namespace LogTexts

@@ -31,5 +31,11 @@ QString checkCancelled(const QString &timeStr);
 QString checkFailed(const QString &timeStr, const QString &errorText);
 // The SSH tunnel of the connection went away; message says why.
 QString tunnelEnded(const QString &timeStr, const QString &message);
+// A run that ended without closing its log, brought back from its journal at this start.
+QString runRecovered(const QString &timeStr, const QString &stamp, const QString &logPath, const QString &scriptPath);
+// A journal that could not be read, kept under another name (asidePath empty: not even that).
+QString journalKeptAside(const QString &timeStr, const QString &path, const QString &asidePath);
+// The journal of this run could not be made or written.
+QString journalFailed(const QString &timeStr, const QString &errorText);
 
 } // namespace LogTexts

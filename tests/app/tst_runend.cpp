@@ -11,10 +11,14 @@
 #include "WindowDriver.h"
 
 #include "app/BaseFont.h"
+#include "app/runend/ExitFiles.h"
+#include "editor/SqlEditor.h"
 #include "base/Codepage.h"
 #include "connect/ConnectionSettings.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTabBar>
@@ -23,6 +27,7 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 
@@ -36,17 +41,23 @@ using namespace WindowDriver;
 
 namespace {
 
-enum class Busy { Idle, Connect, SshConnect, SshHostKey, Load, Check };
+enum class Busy { Idle, Connect, SshConnect, SshHostKey, Load, Check, Generate, Type };
 // How the run is ended: one of these, or the number of the signal sent.
 enum End { WindowClose = -1, DisplayLost = 0 };
 
 // The statement typed into the editor before a check.
 const QByteArray checkedStatement = "INSERT INTO merchant_shopids VALUES(7,1);";
 
+// The boxes of the buylist entries made by Ctrl+A.
+const std::pair<QString, QString> entryBoxes[] = {{u"shopEdit"_s, u"5"_s}, {u"priceEdit"_s, u"100"_s}, {u"itemidEdit"_s, u"7001"_s}};
+constexpr int maxEntries = 8;
+// Typed into the editor, where nothing indents it.
+const QString typedScript = u"INSERT INTO merchant_shopids VALUES(7,1);\nSELECT 'typed last';"_s;
+
 // Where the operator clicks, found in a window built here with the program's font.
 struct Clicks
 {
-    QPoint host, connect, buylistPage, load, editorPage, editor, check;
+    QPoint host, connect, buylistPage, load, editorPage, editor, check, connectionPage, shop, price, item;
 };
 
 Clicks clicksOf(TForm1 &form)
@@ -57,7 +68,8 @@ Clicks clicksOf(TForm1 &form)
     };
     QTabBar *tabs = find<QTabWidget>(&form, u"PageControl1"_s)->tabBar();
     const auto tab = [&](int index) { return tabs->mapTo(&form, tabs->tabRect(index).center()); };
-    return {centre(u"Edit1"_s), centre(u"Button1"_s), tab(3), centre(u"Button5"_s), tab(4), centre(u"SynMemo1"_s), centre(u"Button9"_s)};
+    return {centre(u"Edit1"_s), centre(u"Button1"_s), tab(3), centre(u"Button5"_s), tab(4), centre(u"SynMemo1"_s),
+            centre(u"Button9"_s), tab(0), centre(u"shopEdit"_s), centre(u"priceEdit"_s), centre(u"itemidEdit"_s)};
 }
 
 QByteArray xdotool(const QString &display, const QStringList &args)
@@ -119,6 +131,66 @@ QString startXvfb(QProcess &server)
     return u':' + QString::fromLatin1(server.readAllStandardOutput().trimmed());
 }
 
+// The program on a display of the test's own, its window found. The program
+// ends before the display (the members end in reverse order).
+struct ProgramRun
+{
+    QProcess xvfb;
+    QProcess program;
+    QString display;
+    QPoint origin;
+
+    ~ProgramRun()
+    {
+        program.kill();
+        program.waitForFinished();
+        xvfb.terminate();
+        xvfb.waitForFinished();
+    }
+    bool startDisplay()
+    {
+        display = startXvfb(xvfb);
+        return !display.isEmpty();
+    }
+    // Once the main window is shown (its origin found) when findWindow, else once started.
+    bool start(const QString &binary, QProcessEnvironment env, bool findWindow = true)
+    {
+        env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        env.insert(u"DISPLAY"_s, display);
+        program.setProcessEnvironment(env);
+        program.start(binary, {});
+        if (!program.waitForStarted())
+            return false;
+        if (!findWindow)
+            return true;
+        const QList<QByteArray> geometry =
+            xdotool(display, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--name"_s, u"^Quenmark$"_s,
+                              u"getwindowgeometry"_s, u"--shell"_s}).split('\n');
+        for (const QByteArray &line : geometry) {
+            if (line.startsWith("X="))
+                origin.setX(line.mid(2).toInt());
+            if (line.startsWith("Y="))
+                origin.setY(line.mid(2).toInt());
+        }
+        return true;
+    }
+    void click(QPoint at)
+    {
+        at += origin;
+        xdotool(display, {u"mousemove"_s, u"--sync"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s});
+        QTest::qWait(300);
+    }
+    void clickAndType(QPoint at, const QString &text)
+    {
+        click(at);
+        xdotool(display, {u"type"_s, text});
+    }
+    bool windowShown(const QString &title)
+    {
+        return !xdotool(display, {u"search"_s, u"--onlyvisible"_s, u"--name"_s, title}).trimmed().isEmpty();
+    }
+};
+
 void blockFolder(const QString &path)
 {
     QDir().mkpath(QFileInfo(path).path());
@@ -137,11 +209,17 @@ private Q_SLOTS:
     void initTestCase();
     void everyEndWritesTheExitFiles_data();
     void everyEndWritesTheExitFiles();
+    void aKilledRunLosesNothing_data();
+    void aKilledRunLosesNothing();
 
 private:
+    bool saveSilentSshConnection(const QString &configHome) const;
+
     ThrowawayServer m_server;
     SshTestServer m_sshd;
     Clicks m_clicks;
+    // The editor's lines after each of the first buylist entries typed into the boxes below.
+    QList<QStringList> m_scriptAfterEntries;
     // A server that takes a connection and never answers.
     int m_silent = -1;
     QString m_silentAddress;
@@ -169,6 +247,23 @@ void tst_RunEnd::initTestCase()
     QCOMPARE(useBaseFont(), QString());
     TestWindow window;
     m_clicks = clicksOf(*window.form);
+    bringToFront(find(window.form.get(), u"shopEdit"_s));
+    for (const auto &[box, text] : entryBoxes)
+        typeInto(find(window.form.get(), box), text);
+    m_scriptAfterEntries.append(window.form->SynMemo1()->lines());
+    for (int i = 0; i < maxEntries; ++i) {
+        QTest::keyClick(find(window.form.get(), u"itemidEdit"_s), Qt::Key_A, Qt::ControlModifier);
+        m_scriptAfterEntries.append(window.form->SynMemo1()->lines());
+    }
+}
+
+bool tst_RunEnd::saveSilentSshConnection(const QString &configHome) const
+{
+    ConnectionSettings ssh;
+    ssh.ssh = true;
+    ssh.sshTunnel.host = m_silentAddress.section(u':', 0, 0);
+    ssh.sshTunnel.port = m_silentAddress.section(u':', 1).toInt();
+    return ConnectionSettingsStore(configHome + u"/Quenmark/connections.ini"_s).saveLast(ssh).isEmpty();
 }
 
 void tst_RunEnd::everyEndWritesTheExitFiles_data()
@@ -222,27 +317,20 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     if (refused > 1)
         blockFolder(dataHome.filePath(u"Quenmark/logs"_s));
 
-    QProcess xvfb; // its destructor ends it
-    const QString display = startXvfb(xvfb);
-    QVERIFY(!display.isEmpty());
+    ProgramRun run;
+    QVERIFY(run.startDisplay());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"XDG_DATA_HOME"_s, dataHome.path());
     // A first run: no settings of the user's or of an earlier row.
     env.insert(u"XDG_CONFIG_HOME"_s, config.path());
     // A temporary folder under a plain file refuses everything too.
     env.insert(u"TMPDIR"_s, refused > 1 ? dir.filePath(u"quenmark/tmp"_s) : temp.path());
-    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
-    env.insert(u"DISPLAY"_s, display);
     env.insert(u"MYSQL_UNIX_PORT"_s, QString::fromLocal8Bit(m_server.socket()));
     // The tunnel's private folder goes here (a folder of the user's alone).
     env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
     // The last connection went through an SSH tunnel, to a server that never says a word.
     if (busy == Busy::SshConnect) {
-        ConnectionSettings ssh;
-        ssh.ssh = true;
-        ssh.sshTunnel.host = m_silentAddress.section(u':', 0, 0);
-        ssh.sshTunnel.port = m_silentAddress.section(u':', 1).toInt();
-        QCOMPARE(ConnectionSettingsStore(config.filePath(u"Quenmark/connections.ini"_s)).saveLast(ssh), QString());
+        QVERIFY(saveSilentSshConnection(config.path()));
     } else if (busy == Busy::SshHostKey) {
         // To an SSH server whose key the user's known hosts do not hold (its keys are made anew for the test).
         ConnectionSettings ssh;
@@ -251,28 +339,12 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
                          QString::fromLocal8Bit(m_server.socket()), 3306, {}, {}};
         QCOMPARE(ConnectionSettingsStore(config.filePath(u"Quenmark/connections.ini"_s)).saveLast(ssh), QString());
     }
-    QProcess program;
-    program.setProcessEnvironment(env);
-    program.start(copy, {});
-    QVERIFY(program.waitForStarted());
+    QVERIFY(run.start(copy, env));
     // The tunnel's ssh names the program's private folder (its sockets).
-    const QString sshFolder = u"quenmark-ssh-"_s + QString::number(program.processId()) + u'-';
-
-    const QList<QByteArray> geometry =
-        xdotool(display, {u"search"_s, u"--sync"_s, u"--onlyvisible"_s, u"--name"_s, u"^Quenmark$"_s,
-                          u"getwindowgeometry"_s, u"--shell"_s}).split('\n');
-    QPoint origin;
-    for (const QByteArray &line : geometry) {
-        if (line.startsWith("X="))
-            origin.setX(line.mid(2).toInt());
-        if (line.startsWith("Y="))
-            origin.setY(line.mid(2).toInt());
-    }
-    const auto click = [&](QPoint at) {
-        at += origin;
-        xdotool(display, {u"mousemove"_s, u"--sync"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s});
-        QTest::qWait(300);
-    };
+    const QString sshFolder = u"quenmark-ssh-"_s + QString::number(run.program.processId()) + u'-';
+    const QString display = run.display;
+    QProcess &program = run.program;
+    const auto click = [&run](QPoint at) { run.click(at); };
     // A server stopped for the row runs again when the row ends, however it ends.
     const qint64 serverPid = m_server.pid();
     QVERIFY(serverPid > 0);
@@ -324,7 +396,7 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     }
 
     if (end == DisplayLost)
-        xvfb.terminate();
+        run.xvfb.terminate();
     else if (end == WindowClose)
         QVERIFY(askToClose(display, "Quenmark"));
     else
@@ -339,6 +411,8 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     const QByteArray errors = program.readAllStandardError();
     QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    // The journal goes with the exit files, and stays when one of them went nowhere.
+    QCOMPARE(QDir(dataHome.filePath(u"Quenmark/journal"_s)).entryList({u"*.journal"_s}, QDir::Files).size(), refused == 2 ? 1 : 0);
     QCOMPARE(program.exitCode(), end == DisplayLost ? 1 : end == WindowClose ? 0 : 128 + end);
 
     // Both files whole: the log from its opening to its closing line, the script as typed.
@@ -362,6 +436,164 @@ void tst_RunEnd::everyEndWritesTheExitFiles()
     const QStringList scripts = QDir(dir.filePath(u"sql"_s)).entryList(QDir::Files);
     QCOMPARE(scripts.size(), 1);
     QCOMPARE(readFile(dir.filePath(u"sql/"_s + scripts.first())), "SET NAMES cp1251;\r\n" + (busy == Busy::Check ? checkedStatement : QByteArray()));
+}
+
+void tst_RunEnd::aKilledRunLosesNothing_data()
+{
+    QTest::addColumn<Busy>("busy");
+    QTest::newRow("buylist entries") << Busy::Generate;
+    QTest::newRow("typing") << Busy::Type;
+    QTest::newRow("load, after two entries") << Busy::Load;
+    QTest::newRow("check on a frozen server") << Busy::Check;
+    QTest::newRow("SSH handshake with a silent server, after two entries") << Busy::SshConnect;
+}
+
+// SIGKILL at a moment drawn at random: the next start makes the killed run's
+// exit files from its journal, with every entry made and all the typing but
+// the last second's.
+void tst_RunEnd::aKilledRunLosesNothing()
+{
+    QFETCH(Busy, busy);
+    const QString binary = QString::fromLocal8Bit(qgetenv("QM_EXECUTABLE"));
+    QVERIFY2(QFile::exists(binary), qPrintable(binary));
+    // A failure is rerun with QM_KILL_SEED set to the seed printed.
+    const quint32 seed = qEnvironmentVariableIsSet("QM_KILL_SEED") ? qgetenv("QM_KILL_SEED").toUInt()
+                                                                   : QRandomGenerator::system()->generate();
+    constexpr int rounds = 2;
+    qInfo("QM_KILL_SEED=%u, %d rounds", seed, rounds);
+    QRandomGenerator random(seed);
+    const QPoint boxClicks[] = {m_clicks.shop, m_clicks.price, m_clicks.item};
+    for (int round = 0; round < rounds; ++round) {
+        QTemporaryDir dir, dataHome, temp, config;
+        const QString copy = dir.filePath(u"quenmark"_s);
+        QVERIFY(QFile::copy(binary, copy));
+        ProgramRun run;
+        QVERIFY(run.startDisplay());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"XDG_DATA_HOME"_s, dataHome.path());
+        env.insert(u"XDG_CONFIG_HOME"_s, config.path());
+        env.insert(u"TMPDIR"_s, temp.path());
+        env.insert(u"MYSQL_UNIX_PORT"_s, QString::fromLocal8Bit(m_server.socket()));
+        if (busy == Busy::SshConnect)
+            QVERIFY(saveSilentSshConnection(config.path()));
+        QVERIFY(run.start(copy, env));
+        // The tunnel's ssh names the program's private folder (its sockets).
+        const QString sshFolder = u"quenmark-ssh-"_s + QString::number(run.program.processId()) + u'-';
+        const qint64 serverPid = m_server.pid();
+        bool frozen = false;
+        const auto resume = qScopeGuard([&] {
+            if (frozen)
+                ::kill(pid_t(serverPid), SIGCONT);
+        });
+
+        QElapsedTimer clock;
+        clock.start();
+        QList<qint64> entriesSentAt;
+        if (busy != Busy::Type && busy != Busy::Check) {
+            run.click(m_clicks.buylistPage);
+            for (int i = 0; i < 3; ++i)
+                run.clickAndType(boxClicks[i], entryBoxes[i].second);
+            const int entries = busy == Busy::Generate ? 1 + int(random.bounded(maxEntries)) : 2;
+            for (int i = 0; i < entries; ++i) {
+                xdotool(run.display, {u"key"_s, u"ctrl+a"_s});
+                entriesSentAt.append(clock.elapsed());
+                QTest::qWait(busy == Busy::Generate ? int(random.bounded(200)) : 200);
+            }
+        }
+        qint64 typedAt = -1;
+        if (busy == Busy::Type || busy == Busy::Check) {
+            if (busy == Busy::Check)
+                run.click(m_clicks.connect);
+            run.click(m_clicks.editorPage);
+            run.click(m_clicks.editor);
+            // Line by line: a line break in the typed text is no Return key.
+            const QStringList lines = typedScript.split(u'\n');
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                if (i > 0)
+                    xdotool(run.display, {u"key"_s, u"Return"_s});
+                xdotool(run.display, {u"type"_s, u"--delay"_s, u"20"_s, lines.at(i)});
+            }
+            typedAt = clock.elapsed();
+        }
+        if (busy == Busy::Check) {
+            // No wait: the typing is written as the editor gives the focus to the button.
+            ::kill(pid_t(serverPid), SIGSTOP);
+            frozen = true;
+            run.click(m_clicks.check);
+            QTRY_VERIFY_WITH_TIMEOUT(run.windowShown(u"Проверка скрипта"_s), 20000);
+        } else if (busy == Busy::Load) {
+            run.click(m_clicks.connectionPage);
+            run.click(m_clicks.connect);
+            run.click(m_clicks.buylistPage);
+            run.click(m_clicks.load);
+            QTRY_VERIFY_WITH_TIMEOUT(run.windowShown(u"Загрузка таблицы"_s), 20000);
+        } else if (busy == Busy::SshConnect) {
+            run.click(m_clicks.connectionPage);
+            run.click(m_clicks.connect);
+            QTRY_VERIFY_WITH_TIMEOUT(run.windowShown(u"SSH-туннель"_s), 20000);
+        }
+        const int wait = int(random.bounded(busy == Busy::Type ? 2500 : 1500));
+        qInfo("round %d: killed %d ms in", round, wait);
+        QTest::qWait(wait);
+        const qint64 killedAt = clock.elapsed();
+        ::kill(pid_t(run.program.processId()), SIGKILL);
+        QVERIFY(run.program.waitForFinished(20000));
+        QCOMPARE(run.program.exitStatus(), QProcess::CrashExit);
+        QTRY_VERIFY(SshTestServer::processesNaming(sshFolder).isEmpty());
+        if (frozen) {
+            ::kill(pid_t(serverPid), SIGCONT);
+            frozen = false;
+        }
+
+        // The next start: the killed run's files under its stamp, beside the program.
+        const QDir journals(dataHome.filePath(u"Quenmark/journal"_s));
+        const QStringList left = journals.entryList({u"*.journal"_s}, QDir::Files);
+        QCOMPARE(left.size(), 1);
+        const QString stamp = QFileInfo(left.first()).completeBaseName().section(u'-', 1);
+        const QString logPath = exitFilePath(dir.path(), ExitFile::Log, stamp);
+        const QString scriptPath = exitFilePath(dir.path(), ExitFile::Script, stamp);
+        QVERIFY(run.start(copy, env, false));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(logPath) && QFile::exists(scriptPath) && !journals.exists(left.first()), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(journals.entryList({u"*.journal"_s}, QDir::Files).size(), 1, 20000);
+        ::kill(pid_t(run.program.processId()), SIGTERM);
+        QVERIFY(run.program.waitForFinished(20000));
+        const QByteArray errors = run.program.readAllStandardError();
+        QVERIFY2(!errors.contains("Sanitizer") && !errors.contains("runtime error"), errors.constData());
+        // Its own journal went with its clean end.
+        QCOMPARE(journals.entryList({u"*.journal"_s}, QDir::Files), QStringList());
+
+        const QByteArray script = readFile(scriptPath);
+        const QStringList log = fileLines(logPath);
+        QVERIFY(log.size() >= 2);
+        QVERIFY2(log.at(0).startsWith(u"[Лог открыт - "_s) && log.at(1).endsWith(u"  Приложение запущено"_s), qPrintable(log.join(u'\n')));
+        QVERIFY(!log.join(u'\n').contains(u"Приложение закрыто"_s));
+        if (busy == Busy::Type || busy == Busy::Check) {
+            // What was typed, cut at most where the last second began.
+            qsizetype kept = -1;
+            for (qsizetype n = 0; n <= typedScript.size() && kept < 0; ++n)
+                if (script == exitFileBytes(ExitFile::Script, typedScript.left(n).split(u'\n')))
+                    kept = n;
+            QVERIFY2(kept >= 0, script.constData());
+            if (busy == Busy::Check || killedAt - typedAt >= 1500)
+                QCOMPARE(typedScript.left(kept), typedScript);
+        } else {
+            // Every entry made, the last perhaps not yet when it was sent just before the kill.
+            const auto sure = qsizetype(std::count_if(entriesSentAt.begin(), entriesSentAt.end(),
+                                                      [&](qint64 at) { return at < killedAt - 500; }));
+            qsizetype made = -1;
+            for (qsizetype n = sure; n <= entriesSentAt.size() && made < 0; ++n)
+                if (script == exitFileBytes(ExitFile::Script, m_scriptAfterEntries.at(n)))
+                    made = n;
+            QVERIFY2(made >= 0, script.constData());
+            QCOMPARE(log.filter(u"  добавлен"_s).size(), made);
+        }
+        QCOMPARE(log.filter(u"  Соединение установлено"_s).size(), busy == Busy::Load || busy == Busy::Check ? 1 : 0);
+        // The next run's log says where they are.
+        const QStringList logs = QDir(dir.filePath(u"logs"_s)).entryList(QDir::Files);
+        QCOMPARE(logs.size(), 2);
+        const QString nextLog = dir.filePath(u"logs/"_s + (logs.at(0) == QFileInfo(logPath).fileName() ? logs.at(1) : logs.at(0)));
+        QCOMPARE(fileLines(nextLog).filter(scriptPath).size(), 1);
+    }
 }
 
 QTEST_MAIN(tst_RunEnd)

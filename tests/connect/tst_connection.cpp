@@ -65,6 +65,7 @@ public:
     ServerAddress open(const ConnectionSettings &) override { return {u"localhost"_s, 0, m_socket}; }
     void close() override {}
     QString serverText() const override { return m_socket; }
+    QString linkText(const QString &databaseTls) const override { return databaseTls; }
     void show(const ConnectionSettings &) override {}
     void take(ConnectionSettings &) const override {}
 
