@@ -54,4 +54,21 @@ QByteArray blankControlsUtf8(QByteArrayView utf8)
     return blankControls(QString::fromUtf8(utf8)).toUtf8();
 }
 
+QStringList splitLines(const QString &all)
+{
+    QStringList result;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const QChar c = all.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        result.append(all.mid(start, i - start));
+        if (c == u'\r' && i + 1 < all.size() && all.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    result.append(all.mid(start));
+    return result;
+}
+
 } // namespace ScriptText

@@ -26,6 +26,9 @@ QString blankControls(const QString &text);
 // change, so the common case costs one pass and no copy.
 QByteArray blankControlsUtf8(QByteArrayView utf8);
 
+// A text's lines, split at CR LF, CR or LF; a text of n line ends has n + 1 lines.
+QStringList splitLines(const QString &all);
+
 } // namespace ScriptText
 
 // One generator action's output: the comment line and the statement line

@@ -21,23 +21,6 @@ QString refused(const QString &fileName, const QString &why)
     return u"Файл \"%1\" не открыт: %2."_s.arg(fileName, why);
 }
 
-QStringList splitLines(const QString &all)
-{
-    QStringList result;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const QChar c = all.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        result.append(all.mid(start, i - start));
-        if (c == u'\r' && i + 1 < all.size() && all.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    result.append(all.mid(start));
-    return result;
-}
-
 // Closes the descriptor on every way out.
 struct Descriptor
 {
@@ -67,7 +50,7 @@ Text decode(const QByteArray &bytes, const QString &fileName)
     } else {
         text.codepage = Codepage::Utf8;
     }
-    text.lines = splitLines(all);
+    text.lines = ScriptText::splitLines(all);
     for (qsizetype i = 0; i < text.lines.size(); ++i) {
         const QString &line = text.lines.at(i);
         for (const char32_t c : line.toUcs4()) {

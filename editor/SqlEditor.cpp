@@ -146,20 +146,7 @@ void SqlEditor::mirrorPane(const QStringList &paneLines)
 
 QStringList SqlEditor::lines() const
 {
-    const QString all = documentText();
-    QStringList result;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const QChar c = all.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        result.append(all.mid(start, i - start));
-        if (c == u'\r' && i + 1 < all.size() && all.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    result.append(all.mid(start));
-    return result;
+    return ScriptText::splitLines(documentText());
 }
 
 bool SqlEditor::isModified() const

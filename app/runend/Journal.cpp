@@ -1,5 +1,7 @@
 #include "app/runend/Journal.h"
 
+#include "base/ScriptText.h"
+
 #include <QtEndian>
 
 #include <array>
@@ -233,20 +235,7 @@ Contents read(QByteArrayView bytes)
 
 QStringList Contents::scriptLines() const
 {
-    const QString all = QString::fromUtf8(script);
-    QStringList result;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < all.size(); ++i) {
-        const QChar c = all.at(i);
-        if (c != u'\r' && c != u'\n')
-            continue;
-        result.append(all.mid(start, i - start));
-        if (c == u'\r' && i + 1 < all.size() && all.at(i + 1) == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    result.append(all.mid(start));
-    return result;
+    return ScriptText::splitLines(QString::fromUtf8(script));
 }
 
 } // namespace Journal
