@@ -180,6 +180,8 @@ void tst_Journal::windowJournalsAsTheWorkGoes()
     // Typing: written about a second later, not at once.
     SqlEditor *editor = window.form->SynMemo1();
     bringToFront(editor);
+    // The operator types into the editor: it has the focus (the page's Tab order starts at its buttons).
+    editor->setFocus();
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
     // A log line still to be written as the typing begins does not keep the typing from its turn.
     window.form->LogEvent(u"3:00:01  Соединение установлено"_s);
