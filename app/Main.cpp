@@ -35,6 +35,7 @@
 #include <QTabWidget>
 
 #include <cstdio>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -124,15 +125,15 @@ void TForm1::buildPages()
         LogEvent(EntryLogTexts::blockKeptInEditor(refreshTimeStr(), comment));
     }, this);
     // Open and save from any page: the editor's page comes to the front.
-    const auto editorAction = [this](const QKeySequence &keys, void (EditorPage::*action)()) {
+    const auto editorAction = [this](const QKeySequence &keys, const std::function<void()> &action) {
         auto *shortcut = new QShortcut(keys, this);
         connect(shortcut, &QShortcut::activated, this, [this, action] {
             m_pageControl1->setCurrentWidget(m_editorPage);
-            runGuarded(this, [this, action] { (m_editorPage->*action)(); });
+            runGuarded(this, action);
         });
     };
-    editorAction(QKeySequence::Open, &EditorPage::Button10Click);
-    editorAction(QKeySequence::Save, &EditorPage::Button8Click);
+    editorAction(QKeySequence::Open, [this] { m_editorPage->Button10Click(); });
+    editorAction(QKeySequence::Save, [this] { m_editorPage->Button8Click(); });
     // The title names the server connected to, so that nothing is checked against the wrong one by mistake.
     connect(m_connectionPage, &ConnectionPage::serverChanged, this, [this](const QString &server) {
         setWindowTitle(server.isEmpty() ? u"Quenmark"_s : server + u" — Quenmark"_s);
