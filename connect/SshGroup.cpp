@@ -148,6 +148,12 @@ SshGroup::SshGroup(QWidget *parent)
     setSettings({});
 }
 
+SshGroup::~SshGroup()
+{
+    // A box that loses the focus while the group goes must not reach the group's half-destroyed self.
+    m_databaseHost->disconnect(this);
+}
+
 bool SshGroup::isOn() const
 {
     return isChecked();

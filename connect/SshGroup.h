@@ -19,6 +19,7 @@ class SshGroup : public QGroupBox
 
 public:
     explicit SshGroup(QWidget *parent = nullptr);
+    ~SshGroup() override;
 
     bool isOn() const;
     void setOn(bool on);
