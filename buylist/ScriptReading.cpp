@@ -1,5 +1,7 @@
 #include "buylist/ScriptReading.h"
 
+#include "base/TextFile.h"
+
 #include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
@@ -55,7 +57,7 @@ ReadScript readScript(const QStringList &fileLines)
 {
     ReadScript script;
     script.editorLines = fileLines;
-    if (!script.editorLines.isEmpty() && script.editorLines.constFirst() == QStringView(kSetNamesLine))
+    if (!script.editorLines.isEmpty() && script.editorLines.constFirst() == QLatin1StringView(TextFile::scriptCodePageLine))
         script.editorLines.removeFirst();
     const QStringList &lines = script.editorLines;
     for (qsizetype i = 0; i < lines.size(); ++i) {

@@ -15,9 +15,6 @@ struct ReadScript
     QList<ScriptEntry> entries;
 };
 
-// The first line of a script saved by the tool, which the editor does not show.
-inline constexpr char16_t kSetNamesLine[] = u"SET NAMES cp1251;";
-
 // Finds the generated blocks among lines: a comment line, the tool's own
 // statement line for merchant_buylists, merchant_shopids or npc after it, and
 // an empty line. Anything else is the operator's own text.

@@ -4,6 +4,7 @@
 // is dropped only when it sets the character set, and pasted items carry ids.
 
 #include "base/ScriptEntries.h"
+#include "base/TextFile.h"
 #include "base/TextFileRead.h"
 #include "buylist/PastedItems.h"
 #include "buylist/ScriptReading.h"
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         require(line >= 1 && line <= text.lines.size());
 
     const ReadScript script = readScript(text.lines);
-    const bool dropped = text.lines.constFirst() == QStringView(kSetNamesLine);
+    const bool dropped = text.lines.constFirst() == QLatin1StringView(TextFile::scriptCodePageLine);
     require(script.editorLines.size() == text.lines.size() - (dropped ? 1 : 0));
     require(script.editorLines == text.lines.mid(dropped ? 1 : 0));
     // The entries stand in the editor's lines in their order, none overlapping.
