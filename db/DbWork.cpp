@@ -80,7 +80,7 @@ void DbWork::cancel()
     const std::lock_guard lock(m_mutex);
     if (m_finished || m_killer || m_serverThread == 0)
         return;
-    m_killer = std::make_unique<QueryKiller>(m_login, m_serverThread);
+    m_killer = std::make_unique<QueryKiller>(m_login, m_serverThread, m_grace);
 }
 
 void DbWork::cut()

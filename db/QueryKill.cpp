@@ -5,20 +5,22 @@
 
 #include <mysql.h>
 
+#include <algorithm>
+
 namespace {
 
-constexpr unsigned timeoutSeconds = 1;
 constexpr std::chrono::milliseconds retryEvery{250};
 
 } // namespace
 
-bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText)
+bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText, std::chrono::milliseconds patience)
 {
+    const auto seconds = static_cast<unsigned>(std::max<std::chrono::milliseconds::rep>(1, (patience.count() + 999) / 1000));
     MYSQL *mysql = mysql_init(nullptr);
     if (!mysql)
         return false;
     bool killed = false;
-    const ConnectOutcome connected = connectClientRecord(mysql, login, {timeoutSeconds, timeoutSeconds});
+    const ConnectOutcome connected = connectClientRecord(mysql, login, {seconds, seconds});
     if (connected.errorNumber == 0) {
         const QByteArray kill = "KILL QUERY " + QByteArray::number(qulonglong(threadId));
         killed = mysql_real_query(mysql, kill.constData(), static_cast<unsigned long>(kill.size())) == 0;
@@ -31,13 +33,13 @@ bool KillQuery(const DbLogin &login, unsigned long threadId, QString *errorText)
     return killed;
 }
 
-QueryKiller::QueryKiller(DbLogin login, unsigned long threadId)
+QueryKiller::QueryKiller(DbLogin login, unsigned long threadId, std::chrono::milliseconds patience)
 {
-    m_thread = std::thread([this, login = std::move(login), threadId] {
+    m_thread = std::thread([this, login = std::move(login), threadId, patience] {
         std::unique_lock lock(m_mutex);
         while (!m_workEnded) {
             lock.unlock();
-            KillQuery(login, threadId);
+            KillQuery(login, threadId, nullptr, patience);
             lock.lock();
             m_changed.wait_for(lock, retryEvery, [this] { return m_workEnded; });
         }
