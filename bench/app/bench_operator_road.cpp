@@ -284,26 +284,37 @@ void report(const char *figure, const Count &c, int target, int before, int clie
     std::fflush(stdout);
 }
 
+// A later start of the program on the operator's settings, connected with
+// the password typed: where every road begins.
+TForm1 *startWindow(const QString &home, const QString &database)
+{
+    ConnectionSettings last;
+    last.database = database;
+    if (const QString refusal = ConnectionSettingsStore().saveLast(last); !refusal.isEmpty())
+        fail(refusal);
+    TForm1 *form = onGui([&] {
+        auto *f = new TForm1(home + u"/exit"_s);
+        f->show();
+        f->activateWindow();
+        return f;
+    });
+    waitFor([form] { return form->isVisible() && form->isActiveWindow(); }, u"the window"_s);
+    return form;
+}
+
 struct Road
 {
-    QString home;
-    TForm1 *form = nullptr;
+    TForm1 *form;
+    Operator op;
 
     Road(const QString &home, const QString &database)
-        : home(home)
+        : form(startWindow(home, database))
+        , op(form)
     {
-        // A later start: the settings are kept, the password is typed.
-        ConnectionSettings last;
-        last.database = database;
-        if (const QString refusal = ConnectionSettingsStore().saveLast(last); !refusal.isEmpty())
-            fail(refusal);
-        form = onGui([&] {
-            auto *f = new TForm1(home + u"/exit"_s);
-            f->show();
-            f->activateWindow();
-            return f;
-        });
-        waitFor([this] { return form->isVisible() && form->isActiveWindow(); }, u"the window"_s);
+        op.click(u"Edit3"_s);
+        op.type(u"kelp"_s);
+        op.key(u"Return"_s);
+        waitFor([this] { return logEndsWith(form, u"открыта"_s); }, u"the connect"_s);
     }
     ~Road()
     {
@@ -312,14 +323,13 @@ struct Road
             delete form;
         });
     }
-    void connect(Operator &op)
+    // "Загрузить" on the page BuyList, until at least atLeast rows are in.
+    void loadCatalogue(int atLeast = 1)
     {
-        op.click(u"Edit3"_s);
-        op.type(u"kelp"_s);
-        op.key(u"Return"_s);
-        waitFor([this] { return logEndsWith(form, u"открыта"_s); }, u"the connect"_s);
+        op.click(u"Button5"_s);
+        waitFor([this, atLeast] { return rowCount(form, u"NextGrid2"_s) >= atLeast; }, u"the catalogue"_s);
     }
-    void check(Operator &op)
+    void check()
     {
         op.click(u"Button9"_s);
         waitFor([this] { return logEndsWith(form, u"Скрипт проверен"_s); }, u"the check"_s, 60000);
@@ -330,7 +340,7 @@ struct Road
                  + onGui([this] { return form->SynMemo1()->lines().join(u'\n'); }));
         }
     }
-    void save(Operator &op, const QString &name)
+    void save(const QString &name)
     {
         op.key(u"ctrl+s"_s);
         op.centreOf(u"SaveDialog1"_s);
@@ -345,8 +355,7 @@ QString merchantRoad(const QString &home)
 {
     Road road(home, u"vosteldb"_s);
     TForm1 *form = road.form;
-    Operator op(form);
-    road.connect(op);
+    Operator &op = road.op;
 
     op.clickTab(1);
     op.click(u"Button2"_s);
@@ -372,8 +381,7 @@ QString merchantRoad(const QString &home)
     op.clickTab(3);
     op.click(u"shopEdit"_s);
     op.type(shopId);
-    op.click(u"Button5"_s);
-    waitFor([form] { return rowCount(form, u"NextGrid2"_s) > 0; }, u"the catalogue"_s);
+    road.loadCatalogue();
     // Ten of one kind as a range, ten of another one by one.
     op.click(u"search"_s);
     op.type(u"Glaive"_s);
@@ -390,8 +398,8 @@ QString merchantRoad(const QString &home)
     waitFor([form] { return rowCount(form, u"NextGrid3"_s) == 20; }, u"20 goods"_s);
 
     op.clickTab(4);
-    road.check(op);
-    road.save(op, u"merchant"_s);
+    road.check();
+    road.save(u"merchant"_s);
     const QString saved = home + u"/Documents/merchant.sql"_s;
     report("road-merchant-20-goods", op.count(), 110, 433, clientCharacters(saved));
     return saved;
@@ -402,8 +410,7 @@ void continueRoad(const QString &home, const QString &saved)
 {
     Road road(home, u"vosteldb"_s);
     TForm1 *form = road.form;
-    Operator op(form);
-    road.connect(op);
+    Operator &op = road.op;
     op.clickTab(4);
     op.key(u"ctrl+o"_s);
     const QPoint file = [&] {
@@ -428,8 +435,7 @@ void continueRoad(const QString &home, const QString &saved)
     waitFor([form] { return rowCount(form, u"NextGrid3"_s) == 20; }, u"the 20 goods back"_s);
     const QString order = onGui([form] { return text(form, u"orderEdit"_s); });
     op.clickTab(3);
-    op.click(u"Button5"_s);
-    waitFor([form] { return rowCount(form, u"NextGrid2"_s) > 0; }, u"the catalogue"_s);
+    road.loadCatalogue();
     op.clickRow(u"NextGrid2"_s, 30);
     op.clickRow(u"NextGrid2"_s, 31, u"ctrl"_s);
     op.click(u"Button6"_s);
@@ -453,21 +459,19 @@ void shopWithGoodsRoad(const QString &home)
 {
     Road road(home, u"vosteltrade"_s);
     TForm1 *form = road.form;
-    Operator op(form);
-    road.connect(op);
+    Operator &op = road.op;
     op.clickTab(3);
     op.click(u"shopEdit"_s);
     op.type(u"600"_s);
     waitFor([form] { return text(form, u"orderEdit"_s) != u"1"_s; }, u"the next free order of shop 600"_s);
-    op.click(u"Button5"_s);
-    waitFor([form] { return rowCount(form, u"NextGrid2"_s) > 0; }, u"the catalogue"_s);
+    road.loadCatalogue();
     op.clickRow(u"NextGrid2"_s, 5);
     op.clickRow(u"NextGrid2"_s, 9, u"shift"_s);
     op.click(u"Button6"_s);
     waitFor([form] { return rowCount(form, u"NextGrid3"_s) == 5; }, u"5 goods"_s);
     op.clickTab(4);
-    road.check(op);
-    road.save(op, u"shop600"_s);
+    road.check();
+    road.save(u"shop600"_s);
     report("road-5-goods-into-a-shop-of-6", op.count(), 40, 294, clientCharacters(home + u"/Documents/shop600.sql"_s));
 }
 
@@ -528,13 +532,11 @@ void twoHundredRowsRoad(const QString &home)
 {
     Road road(home, u"vosteldb"_s);
     TForm1 *form = road.form;
-    Operator op(form);
-    road.connect(op);
+    Operator &op = road.op;
     op.clickTab(3);
     op.click(u"shopEdit"_s);
     op.type(u"9000"_s);
-    op.click(u"Button5"_s);
-    waitFor([form] { return rowCount(form, u"NextGrid2"_s) > 200; }, u"the catalogue"_s);
+    road.loadCatalogue(201);
     for (int round = 0; round < 3; ++round) {
         const int first = round * 200;
         op.clickRow(u"NextGrid2"_s, first);
