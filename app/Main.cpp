@@ -155,6 +155,7 @@ void TForm1::FormCreate()
     m_memo2->clearLines();
     LogEvent(LogTexts::logOpened(m_openedAt));
     LogEvent(LogTexts::appStarted(m_timeStr));
+    m_connectionPage->logSettingsProblem();
     m_buylistPage->resetOrder();
 }
 

@@ -88,6 +88,11 @@ QString runRecovered(const QString &timeStr, const QString &stamp, const QString
     return timeStr + u"  Прерванный запуск "_s + stamp + u" восстановлен : лог  "_s + logPath + u"  скрипт  "_s + scriptPath;
 }
 
+QString settingsKeptAside(const QString &timeStr, const QString &problem)
+{
+    return timeStr + u"  "_s + problem;
+}
+
 QString journalKeptAside(const QString &timeStr, const QString &path, const QString &asidePath)
 {
     if (asidePath.isEmpty())

@@ -37,5 +37,7 @@ QString runRecovered(const QString &timeStr, const QString &stamp, const QString
 QString journalKeptAside(const QString &timeStr, const QString &path, const QString &asidePath);
 // The journal of this run could not be made or written.
 QString journalFailed(const QString &timeStr, const QString &errorText);
+// Part of the connections' settings file could not be read; problem says what and where the file was kept.
+QString settingsKeptAside(const QString &timeStr, const QString &problem);
 
 } // namespace LogTexts

@@ -1,7 +1,10 @@
 #include "connect/ConnectionPage.h"
 
+#include "base/LogTexts.h"
+
 #include "base/Error.h"
 #include "base/Guard.h"
+#include "base/LogTexts.h"
 #include "db/DbShell.h"
 #include "connect/ConnectFlow.h"
 #include "connect/ConnectRoute.h"
@@ -206,10 +209,17 @@ void ConnectionPage::Button1Click()
     const QString name = m_saved->currentName();
     const QString savedUnder = m_store.named(name) == result.settings ? name : QString();
     const QString problem = m_store.saveLast(result.settings, savedUnder);
+    logSettingsProblem();
     m_remember->keep(passwordAccountOf(result.settings), Edit3->text());
     showState(u"Соединено: "_s + server + u"; канал: "_s + result.link
               + (problem.isEmpty() ? QString() : u"\n"_s + problem));
     Q_EMIT serverChanged(server);
+}
+
+void ConnectionPage::logSettingsProblem()
+{
+    if (const QString problem = m_store.newProblem(); !problem.isEmpty())
+        m_shell.LogEvent(LogTexts::settingsKeptAside(m_shell.refreshTimeStr(), problem));
 }
 
 void ConnectionPage::showState(const QString &state)

@@ -36,6 +36,10 @@ public:
     // does not own route; group becomes the page's.
     void setRoute(ConnectRoute *route, QWidget *group);
 
+    // A log line for the settings file each time part of it could not be
+    // read and it was kept aside; nothing when there is nothing new.
+    void logSettingsProblem();
+
     QLineEdit *Edit1 = nullptr; // host
     QLineEdit *Edit2 = nullptr; // account
     QLineEdit *Edit3 = nullptr; // password

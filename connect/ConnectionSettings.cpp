@@ -92,7 +92,7 @@ void writeNamed(QSettings &file, const std::vector<SavedConnection> &named)
     file.endArray();
 }
 
-QString finish(QSettings &file)
+QString syncAndTell(QSettings &file)
 {
     file.sync();
     // A format error is what the reading found, and the copy kept aside
@@ -102,14 +102,22 @@ QString finish(QSettings &file)
     return {};
 }
 
+// The bytes of a regular file, as far as a settings file may reach.
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(maxConnectionSettingsBytes + 1);
+}
+
 // A copy of path already kept aside, byte for byte; empty when there is none.
 QString alreadyAside(const QString &path)
 {
     const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+    if (!info.isFile())
         return {};
-    const QByteArray bytes = file.read(maxConnectionSettingsBytes + 1);
+    const QByteArray bytes = fileBytes(path);
     const QDir folder = info.dir();
     for (const QFileInfo &aside : folder.entryInfoList({info.fileName() + u".unread-*"_s}, QDir::Files)) {
         if (aside.size() != bytes.size())
@@ -152,12 +160,16 @@ ConnectionSettingsStore::ConnectionSettingsStore(const QString &path)
 ConnectionSettingsRead ConnectionSettingsStore::load() const
 {
     ConnectionSettingsRead read = readConnectionSettingsFile(m_path);
-    if (read.problems.isEmpty() || m_keptAside)
+    if (read.problems.isEmpty())
         return read;
     // What could not be read is never lost: the file as it is goes aside
     // before anything writes over it. One that could not be opened is moved
     // (a fifo, a huge file), so that the settings start anew beside it.
-    m_keptAside = true;
+    // A file as this store last kept aside or wrote it holds nothing new;
+    // one edited by hand since goes aside again.
+    const QByteArray bytes = read.opened ? fileBytes(m_path) : QByteArray();
+    if (read.opened && m_known == bytes)
+        return read;
     // A file refused at every start is kept aside once.
     const QString before = read.opened ? alreadyAside(m_path) : QString();
     const QString aside = before.isEmpty() ? asidePath(m_path) : before;
@@ -169,10 +181,29 @@ ConnectionSettingsRead ConnectionSettingsStore::load() const
     else
         told += u" Отложить файл в %1 не удалось: настройки соединений не будут записаны."_s.arg(aside);
     m_problem = told;
+    m_problemTold = false;
     m_writable = kept;
+    if (kept && read.opened)
+        m_known = bytes;
     if (kept && !read.opened)
         read = readConnectionSettingsFile(m_path);
     return read;
+}
+
+QString ConnectionSettingsStore::finish(QSettings &file) const
+{
+    const QString refusal = syncAndTell(file);
+    if (refusal.isEmpty())
+        m_known = fileBytes(m_path);
+    return refusal;
+}
+
+QString ConnectionSettingsStore::newProblem() const
+{
+    if (m_problemTold)
+        return {};
+    m_problemTold = true;
+    return m_problem;
 }
 
 QString ConnectionSettingsStore::writeRefusal() const

@@ -3,6 +3,7 @@
 #include "ssh/SshTunnelSettings.h"
 #include "db/TlsOptions.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,8 @@ struct ConnectionSettings
 // two servers reached as 127.0.0.1:3306 never share a password.
 QString passwordAccountOf(const ConnectionSettings &settings);
 
+class QSettings;
+
 // The settings file of the connections, in the user's config folder:
 // <config>/Quenmark/connections.ini.
 QString connectionSettingsPath();
@@ -61,6 +64,8 @@ public:
     // What the operator must be told about the file (what could not be read
     // and where the file was kept aside); empty when it was read whole.
     QString problem() const { return m_problem; }
+    // problem() once after each time the file was kept aside; empty after.
+    QString newProblem() const;
 
     // The connection that last succeeded, and the name it was picked under
     // (empty when it was typed). nullopt before the first success.
@@ -86,9 +91,13 @@ public:
 private:
     ConnectionSettingsRead load() const;
     QString writeRefusal() const;
+    // Writes file out; the file as written is then known, not hand-edited.
+    QString finish(QSettings &file) const;
 
     QString m_path;
     mutable QString m_problem;
-    mutable bool m_keptAside = false;
+    mutable bool m_problemTold = true;
+    // The file's bytes as this store last kept aside or wrote them.
+    mutable QByteArray m_known;
     mutable bool m_writable = true;
 };
