@@ -161,5 +161,7 @@ void ContentsEntries::refill()
         setRow(++row, entry.values);
     }
     m_grid.endBulkChange();
+    // The rows keep the order the operator sorted them in.
+    m_grid.sortAgain();
     m_shell.ShopRowIndex() = row;
 }

@@ -1,5 +1,6 @@
 #include "grid/RecordGrid.h"
 
+#include "base/Error.h"
 #include "base/Guard.h"
 #include "grid/GridSort.h"
 #include "grid/RecordGridDelegate.h"
@@ -209,14 +210,31 @@ void RecordGrid::sortByColumnClick(int col)
     if (col < 0 || col >= columnCount())
         return;
     const bool flip = col == m_sortedColumn;
-    const Qt::SortOrder order = flip && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    sortRows(col, flip && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder, flip);
+}
+
+void RecordGrid::sortAgain()
+{
+    if (m_sortedColumn < 0 || m_sortedColumn >= columnCount())
+        return;
+    try {
+        sortRows(m_sortedColumn, m_sortOrder, false);
+    } catch (const QmError &) {
+        m_sortedColumn = -1;
+        m_lastSortColumn = -1;
+        showSortIndicator();
+    }
+}
+
+void RecordGrid::sortRows(int col, Qt::SortOrder order, bool mayReverse)
+{
     const bool descending = order == Qt::DescendingOrder;
     RowStore &rows = m_model->store();
     const int selectedSlot = m_selectedRow >= 0 ? rows.slotOfRow(m_selectedRow) : -1;
 
     beginBulkChange();
     try {
-        if (flip && col == m_lastSortColumn && rows.generation() == m_lastSortGeneration) {
+        if (mayReverse && col == m_lastSortColumn && rows.generation() == m_lastSortGeneration) {
             rows.reverseOrder();
         } else {
             switch (m_model->columns()[col].sortKind) {

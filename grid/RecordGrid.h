@@ -57,6 +57,9 @@ public:
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
     // Sorts as a header click does; throws QmError when a numeric sort meets a text that is no number.
     void sortByColumnClick(int col);
+    // Rows filled anew sort again as the indicator says; when they can no
+    // longer be sorted so (a text that is no number), the indicator goes.
+    void sortAgain();
 
     // The selected cell's store row and column, -1 when none.
     int selectedRow() const { return m_selectedRow; }
@@ -96,6 +99,7 @@ protected:
 private:
     void headerClicked(int section);
     void showSortIndicator();
+    void sortRows(int col, Qt::SortOrder order, bool mayReverse);
     void showSelection(bool scroll);
     void moveSelection(int rowStep, int columnStep);
     int rowsPerPage() const;

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QInputDialog>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -434,6 +435,40 @@ private Q_SLOTS:
         QVERIFY(w.pane().isEmpty());
         QCOMPARE(editor->lines(), QStringList{u"-- mine"_s} + blocks.mid(0, 2) + QStringList{u"-- end"_s});
         QVERIFY(w.log().at(w.log().size() - 2).endsWith(u"  изменен в редакторе и оставлен в нем"_s));
+    }
+
+    void removalFromASortedGridKeepsItsOrder()
+    {
+        Window w;
+        w.connectAndLoad();
+        typeInto(w.control(u"shopEdit"_s), u"7"_s);
+        clickCell(w.catalogue(), 0, w.rowOfItem(u"2"_s));
+        for (const QString &id : {u"3"_s, u"5"_s, u"7"_s})
+            clickCell(w.catalogue(), 0, w.rowOfItem(id), Qt::ControlModifier);
+        w.ctrlA(w.catalogue());
+        const auto ids = [&w] {
+            QStringList shown;
+            for (int row = 0; row < w.contents()->RowCount(); ++row)
+                shown << w.contents()->Cells(0, row);
+            return shown.join(u' ');
+        };
+        // Order, twice: descending.
+        QHeaderView *header = w.contents()->horizontalHeader();
+        const QPoint order(header->sectionViewportPosition(4) + header->sectionSize(4) / 2, header->height() / 2);
+        for (int click = 0; click < 2; ++click)
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, order);
+        QCOMPARE(ids(), u"7 5 3 2"_s);
+
+        // Two marked rows go with one Delete; the rest keep the order the header shows.
+        clickCell(w.contents(), 1, 0);
+        clickCell(w.contents(), 1, 2, Qt::ControlModifier);
+        QTest::keyClick(w.contents(), Qt::Key_Delete);
+        QCOMPARE(ids(), u"5 2"_s);
+        QCOMPARE(header->sortIndicatorSection(), 4);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(w.pane().size(), 6);
+        QVERIFY(w.pane().at(1).startsWith(u"INSERT INTO `merchant_buylists` VALUES (2,"_s));
+        QVERIFY(w.pane().at(4).startsWith(u"INSERT INTO `merchant_buylists` VALUES (5,"_s));
     }
 
     void ctrlAWorksOnEveryControlOfTheForm()
