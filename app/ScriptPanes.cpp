@@ -15,6 +15,7 @@ ScriptPanes::ScriptPanes(ScriptEntries &entries, TextPane &pane, SqlEditor &edit
     connect(&entries, &ScriptEntries::appended, this, &ScriptPanes::appendBlocks);
     connect(&entries, &ScriptEntries::changed, this, &ScriptPanes::changeBlock);
     connect(&entries, &ScriptEntries::wasReset, this, &ScriptPanes::resetScript);
+    connect(&entries, &ScriptEntries::severalRemoved, this, &ScriptPanes::removeBlocks);
 }
 
 void ScriptPanes::appendBlocks(qsizetype first, qsizetype count)
@@ -47,5 +48,20 @@ void ScriptPanes::resetScript(const QStringList &editorLines)
 {
     const QStringList paneLines = m_entries.paneLines();
     m_editor.adoptText(editorLines, paneLines);
+    m_pane.setLines(paneLines);
+}
+
+void ScriptPanes::removeBlocks(const QList<RemovedBlock> &removed)
+{
+    // One change of the editor and one of the pane, however many blocks go.
+    QList<std::pair<QStringList, int>> runs;
+    runs.reserve(removed.size());
+    for (const RemovedBlock &block : removed)
+        runs.append({block.lines, block.occurrence});
+    const QStringList paneLines = m_entries.paneLines();
+    const QList<qsizetype> kept = m_editor.removeMirroredRuns(runs, paneLines);
+    if (m_blockKept)
+        for (const qsizetype index : kept)
+            m_blockKept(removed.at(index).lines.constFirst());
     m_pane.setLines(paneLines);
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "base/ScriptEntries.h"
+
 #include <QObject>
 #include <QStringList>
 
 #include <functional>
 
-class ScriptEntries;
 class SqlEditor;
 class TextPane;
 
@@ -26,6 +27,7 @@ private:
     void appendBlocks(qsizetype first, qsizetype count);
     void changeBlock(const QStringList &oldLines, const QStringList &newLines, int occurrence);
     void resetScript(const QStringList &editorLines);
+    void removeBlocks(const QList<RemovedBlock> &removed);
 
     ScriptEntries &m_entries;
     TextPane &m_pane;

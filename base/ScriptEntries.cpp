@@ -1,5 +1,7 @@
 #include "base/ScriptEntries.h"
 
+#include <algorithm>
+
 QStringList ScriptEntry::lines() const
 {
     return {block.comment, block.statement, QString()};
@@ -39,6 +41,22 @@ void ScriptEntries::remove(qsizetype index)
     const int occurrence = sameLinesBefore(index);
     m_entries.removeAt(index);
     Q_EMIT changed(old, QStringList(), occurrence);
+}
+
+void ScriptEntries::removeSeveral(QList<qsizetype> indexes)
+{
+    // From the last, so that the indexes still to go stay where they are and
+    // the occurrences, counted from the first block, keep their meaning.
+    std::sort(indexes.begin(), indexes.end(), std::greater<>());
+    indexes.erase(std::unique(indexes.begin(), indexes.end()), indexes.end());
+    QList<RemovedBlock> removed;
+    removed.reserve(indexes.size());
+    for (const qsizetype index : std::as_const(indexes)) {
+        removed.append({m_entries.at(index).lines(), sameLinesBefore(index)});
+        m_entries.removeAt(index);
+    }
+    if (!removed.isEmpty())
+        Q_EMIT severalRemoved(removed);
 }
 
 void ScriptEntries::replace(qsizetype index, const ScriptEntry &entry)

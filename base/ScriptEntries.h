@@ -21,6 +21,14 @@ struct ScriptEntry
     QStringList lines() const;
 };
 
+// A block that went: its pane lines, and which block with these very lines
+// it was (0: the first such).
+struct RemovedBlock
+{
+    QStringList lines;
+    int occurrence = 0;
+};
+
 // The script's blocks in the order of the SQL pane: block i stands at the
 // pane's lines 3i to 3i+2. The panes follow this list through its signals, so
 // that a removal, a correction or a reopened script changes the pane and the
@@ -40,6 +48,8 @@ public:
 
     void append(const QList<ScriptEntry> &added);
     void remove(qsizetype index);
+    // Several blocks at once, indexes in any order: the panes hear of it once.
+    void removeSeveral(QList<qsizetype> indexes);
     void replace(qsizetype index, const ScriptEntry &entry);
     // A script read back: its blocks, and every line of it for the editor.
     void reset(const QList<ScriptEntry> &entries, const QStringList &editorLines);
@@ -54,6 +64,9 @@ Q_SIGNALS:
     // lines, became newLines (empty: the block went).
     void changed(const QStringList &oldLines, const QStringList &newLines, int occurrence);
     void wasReset(const QStringList &editorLines);
+    // Blocks that went at once, each with its occurrence as it stood when it
+    // went; from the last block to the first.
+    void severalRemoved(const QList<RemovedBlock> &removed);
 
 private:
     int sameLinesBefore(qsizetype index) const;

@@ -85,10 +85,14 @@ void ContentsEntries::removeMarked()
             indexes.append(index);
     if (indexes.isEmpty())
         return;
-    // From the last, so that the indexes still to go stay where they are.
-    std::sort(indexes.begin(), indexes.end(), std::greater<>());
-    for (const qsizetype index : indexes)
-        removeEntry(index);
+    std::sort(indexes.begin(), indexes.end());
+    ScriptEntries &entries = m_shell.scriptEntries();
+    QStringList names;
+    for (const qsizetype index : std::as_const(indexes))
+        names.append(entries.at(index).values.value(ItemName));
+    entries.removeSeveral(indexes);
+    for (const QString &name : std::as_const(names))
+        m_shell.LogEvent(EntryLogTexts::itemRemoved(m_shell.refreshTimeStr(), name));
     refill();
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 class SqlLexer;
 
 // The script editor: a code editor for MySQL scripts with highlighting, a
@@ -45,6 +47,11 @@ public:
     // a run (the operator changed it). Undo, caret and view as after a mirror.
     bool replaceMirroredRun(const QStringList &oldLines, const QStringList &newLines, int occurrence,
                             const QStringList &paneLines);
+    // Several runs of mirrored lines go at once, each found as above (the
+    // occurrence-th run of its lines) in the text as it stands before any of
+    // them goes. Returns the indexes of the runs the editor no longer holds
+    // as they were made; their text stays.
+    QList<qsizetype> removeMirroredRuns(const QList<std::pair<QStringList, int>> &runs, const QStringList &paneLines);
     // The editor holds exactly lines (a script read from a file), of which
     // paneLines are taken as mirrored from the pane: later pane lines append
     // after them. Empty undo history, not modified.
@@ -97,6 +104,8 @@ private:
     void noteTextChange();
     // textChanged (and linesChanged) for the changes noted since the last call.
     void flushTextChanged();
+    // Lines first .. first + count - 1 become newLines (none: they go with their line end).
+    void replaceLines(qsizetype first, qsizetype count, const QStringList &newLines);
     // The end of a change made for the pane: no undo step, the modified mark
     // as it was, the caret at 1:1 and the view at the top left.
     void endPaneChange(bool wasModified, long linesBefore, bool changed);

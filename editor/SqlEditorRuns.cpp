@@ -4,6 +4,10 @@
 
 #include "base/ScriptText.h"
 
+#include <algorithm>
+#include <tuple>
+#include <vector>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -58,6 +62,29 @@ void SqlEditor::endPaneChange(bool wasModified, long linesBefore, bool changed)
     }
 }
 
+void SqlEditor::replaceLines(qsizetype first, qsizetype count, const QStringList &newLines)
+{
+    const long lineCount = SendScintilla(SCI_GETLINECOUNT);
+    const auto line = static_cast<unsigned long>(first);
+    const auto lines = static_cast<unsigned long>(count);
+    long start = SendScintilla(SCI_POSITIONFROMLINE, line);
+    long end = 0;
+    QByteArray bytes;
+    if (!newLines.isEmpty()) {
+        end = SendScintilla(SCI_GETLINEENDPOSITION, line + lines - 1);
+        bytes = utf8Blanked(newLines.join(u'\n'));
+    } else if (first + count < lineCount) {
+        end = SendScintilla(SCI_POSITIONFROMLINE, line + lines);
+    } else {
+        // The run ends the text: the line break before it goes with it.
+        start = first > 0 ? SendScintilla(SCI_GETLINEENDPOSITION, line - 1) : 0;
+        end = SendScintilla(SCI_GETLENGTH);
+    }
+    SendScintilla(SCI_SETTARGETSTART, (unsigned long)start);
+    SendScintilla(SCI_SETTARGETEND, (unsigned long)end);
+    SendScintilla(SCI_REPLACETARGET, (unsigned long)bytes.size(), bytes.constData());
+}
+
 bool SqlEditor::replaceMirroredRun(const QStringList &oldLines, const QStringList &newLines, int occurrence,
                                    const QStringList &paneLines)
 {
@@ -70,28 +97,51 @@ bool SqlEditor::replaceMirroredRun(const QStringList &oldLines, const QStringLis
     }
     const bool wasModified = isModified();
     const long linesBefore = SendScintilla(SCI_GETLINECOUNT);
-    const auto line = static_cast<unsigned long>(first);
-    const auto count = static_cast<unsigned long>(oldLines.size());
-    long start = SendScintilla(SCI_POSITIONFROMLINE, line);
-    long end = 0;
-    QByteArray bytes;
-    if (!newLines.isEmpty()) {
-        end = SendScintilla(SCI_GETLINEENDPOSITION, line + count - 1);
-        bytes = utf8Blanked(newLines.join(u'\n'));
-    } else if (first + qsizetype(count) < linesBefore) {
-        end = SendScintilla(SCI_POSITIONFROMLINE, line + count);
-    } else {
-        // The run ends the text: the line break before it goes with it.
-        start = first > 0 ? SendScintilla(SCI_GETLINEENDPOSITION, line - 1) : 0;
-        end = SendScintilla(SCI_GETLENGTH);
-    }
     m_mirroring = true;
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-    SendScintilla(SCI_SETTARGETSTART, (unsigned long)start);
-    SendScintilla(SCI_SETTARGETEND, (unsigned long)end);
-    SendScintilla(SCI_REPLACETARGET, (unsigned long)bytes.size(), bytes.constData());
+    replaceLines(first, oldLines.size(), newLines);
     endPaneChange(wasModified, linesBefore, true);
     return true;
+}
+
+QList<qsizetype> SqlEditor::removeMirroredRuns(const QList<std::pair<QStringList, int>> &runs,
+                                               const QStringList &paneLines)
+{
+    flushTextChanged();
+    const QStringList text = lines();
+    notePaneMirrored(paneLines);
+    // Each run's place in the text as it stands: first line, line count, which run.
+    std::vector<std::tuple<qsizetype, qsizetype, qsizetype>> places;
+    QList<qsizetype> missing;
+    for (qsizetype r = 0; r < runs.size(); ++r) {
+        const qsizetype first = findRun(text, runs.at(r).first, runs.at(r).second);
+        if (first < 0)
+            missing.append(r);
+        else
+            places.emplace_back(first, runs.at(r).first.size(), r);
+    }
+    if (!places.empty()) {
+        // From the bottom up, so that the places still to go stay where they are.
+        std::sort(places.begin(), places.end(), std::greater<>());
+        const bool wasModified = isModified();
+        const long linesBefore = SendScintilla(SCI_GETLINECOUNT);
+        m_mirroring = true;
+        SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+        qsizetype above = text.size();
+        for (const auto &[first, count, r] : places) {
+            if (first + count > above) {
+                missing.append(r); // lies across a run already gone
+                continue;
+            }
+            replaceLines(first, count, {});
+            above = first;
+        }
+        endPaneChange(wasModified, linesBefore, true);
+    }
+    if (!missing.isEmpty())
+        m_mirrorIntact = false;
+    std::sort(missing.begin(), missing.end());
+    return missing;
 }
 
 void SqlEditor::adoptText(const QStringList &lines, const QStringList &paneLines)

@@ -81,6 +81,8 @@ private Q_SLOTS:
     void tailAppendAndFullReplaceAgree();
     void linesSplitAtEveryLineEnd_data();
     void linesSplitAtEveryLineEnd();
+    void severalRunsGoAsOneByOne_data();
+    void severalRunsGoAsOneByOne();
 
     void enhancedEndKey();
     void smartTabFollowsTheLineAbove();
@@ -445,6 +447,48 @@ void tst_SqlEditor::linesSplitAtEveryLineEnd()
     m_ed->setText(text);
     QCOMPARE(m_ed->lines(), expected);
     QCOMPARE(int(send(*m_ed, QsciScintilla::SCI_GETLINECOUNT)), int(expected.size()));
+}
+
+using Runs = QList<std::pair<QStringList, int>>;
+
+void tst_SqlEditor::severalRunsGoAsOneByOne_data()
+{
+    QTest::addColumn<QString>("edit"); // the operator's text over the mirrored blocks; empty: none
+    QTest::addColumn<Runs>("runs");    // as the script gives them: from its last block to its first
+    QTest::addColumn<QList<qsizetype>>("kept");
+    const QStringList a{u"#a"_s, u"SELECT 1;"_s, u""_s}, b{u"#b"_s, u"SELECT 2;"_s, u""_s}, c{u"#c"_s, u"SELECT 3;"_s, u""_s};
+    QTest::newRow("the second of two like blocks, and the last") << QString() << Runs{{c, 0}, {a, 1}} << QList<qsizetype>{};
+    QTest::newRow("the first of two like blocks") << QString() << Runs{{a, 0}} << QList<qsizetype>{};
+    QTest::newRow("all of them") << QString() << Runs{{c, 0}, {a, 1}, {b, 0}, {a, 0}} << QList<qsizetype>{};
+    QTest::newRow("the operator's lines around them")
+        << u"-- mine\n#a\nSELECT 1;\n\n-- between\n#b\nSELECT 2;\n\n#a\nSELECT 1;\n\n#c\nSELECT 3;\n\n-- end"_s
+        << Runs{{c, 0}, {a, 1}, {b, 0}, {a, 0}} << QList<qsizetype>{};
+    QTest::newRow("a block the operator changed stays")
+        << u"#a\nSELECT 1;\n\n#b\nSELECT 2 + 0;\n\n#a\nSELECT 1;\n\n#c\nSELECT 3;\n"_s
+        << Runs{{c, 0}, {b, 0}, {a, 0}} << QList<qsizetype>{1};
+}
+
+void tst_SqlEditor::severalRunsGoAsOneByOne()
+{
+    QFETCH(QString, edit);
+    QFETCH(Runs, runs);
+    QFETCH(QList<qsizetype>, kept);
+    const QStringList pane = {u"#a"_s, u"SELECT 1;"_s, u""_s, u"#b"_s, u"SELECT 2;"_s, u""_s,
+                              u"#a"_s, u"SELECT 1;"_s, u""_s, u"#c"_s, u"SELECT 3;"_s, u""_s};
+    SqlEditor oneByOne;
+    for (SqlEditor *editor : {m_ed, &oneByOne}) {
+        editor->mirrorPane(pane);
+        if (!edit.isEmpty())
+            editor->setText(edit);
+    }
+    QList<qsizetype> keptOneByOne;
+    for (qsizetype r = 0; r < runs.size(); ++r)
+        if (!oneByOne.replaceMirroredRun(runs.at(r).first, {}, runs.at(r).second, {}))
+            keptOneByOne.append(r);
+    QCOMPARE(m_ed->removeMirroredRuns(runs, {}), kept);
+    QCOMPARE(keptOneByOne, kept);
+    QCOMPARE(m_ed->text(), oneByOne.text());
+    QVERIFY(!m_ed->isUndoAvailable());
 }
 
 void tst_SqlEditor::enhancedEndKey()
