@@ -49,7 +49,12 @@ ShopOnServer::ShopOnServer(DbShell &shell, QLineEdit *shopEdit, QLineEdit *order
     , m_goods(goods)
     , m_lookup(new ServerLookup(shopEdit, shell.connection(), [this] { lookUp(); }, this))
 {
-    m_goods->setColumns({{u"ID"_s, 40}, {u"Name"_s, 70}, {u"Price"_s, 40}, {u"Order"_s, 30}});
+    // The server's numbers sort as numbers.
+    const Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    m_goods->setColumns({{u"ID"_s, 40, SortKind::Numeric, CellKind::Text, left, left},
+                         {u"Name"_s, 70},
+                         {u"Price"_s, 40, SortKind::Numeric, CellKind::Text, left, left},
+                         {u"Order"_s, 30, SortKind::Numeric, CellKind::Text, left, left}});
     m_goods->setAccessibleName(u"Товары магазина на сервере"_s);
     m_goods->setSortedColumnStyle(SortedColumnStyle::Darker);
     m_goods->hide();

@@ -622,6 +622,14 @@ private Q_SLOTS:
         }
         QCOMPARE(first, (QStringList{u"1"_s, u"Короткий меч"_s, u"120"_s, u"1"_s}));
         QCOMPARE(last, (QStringList{u"99"_s, QString(), u"10"_s, u"10"_s}));
+        // A click on Price sorts the prices as numbers, not as texts ("17000" before "5400").
+        QHeaderView *header = server->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(2) + header->sectionSize(2) / 2, header->height() / 2));
+        QStringList prices;
+        for (int row = 0; row < goods; ++row)
+            prices << server->Cells(2, row);
+        QCOMPARE(prices.join(u' '), u"10 120 800 950 5400 17000"_s);
         // The next entry takes the order shown, and nothing collides with the server's.
         click(w.control(u"Button6"_s));
         QVERIFY(w.pane().last().isEmpty());
