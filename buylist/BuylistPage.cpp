@@ -110,7 +110,7 @@ void BuylistPage::buildForm()
     m_nextGrid3->setObjectName(u"NextGrid3"_s);
     m_nextGrid3->setGeometry(8, 168, 393, 289);
     m_nextGrid3->setColumns(
-        {{u"ID"_s, 40}, {u"Name"_s, 160}, {u"Shop ID"_s, 50}, {u"Price"_s, 50}, {u"Order"_s, 40}});
+        {{u"ID"_s, 40}, {u"Name"_s, 160}, {u"Shop ID"_s, 50}, {u"Price"_s, 50}, {u"Order"_s, 50}});
     m_nextGrid3->setSortedColumnStyle(SortedColumnStyle::Darker);
     m_nextGrid3->setEmptyAreaColor(QPalette::Midlight);
     m_nextGrid3->setRowMarking(true);
