@@ -1,7 +1,5 @@
 #include "connect/ConnectionPage.h"
 
-#include "base/LogTexts.h"
-
 #include "base/Error.h"
 #include "base/Guard.h"
 #include "base/LogTexts.h"
